@@ -29,6 +29,12 @@ public:
 
     static QString defaultFilePath();
 
+    // Empty, unless this opening found the file unparseable: then a message for the user
+    // naming the file, the line and what is wrong with it, and where the file was kept
+    // (moved aside next to it). The store then starts from defaults; a file that could not
+    // be moved is left in place and every write fails rather than overwrite it.
+    QString fileProblem() const;
+
     QString readText(const QString &section, const QString &name, const QString &defaultText);
     int readInteger(const QString &section, const QString &name, int defaultValue);
     bool readFlag(const QString &section, const QString &name, bool defaultValue);
