@@ -61,7 +61,9 @@ bool saveSettingsFile(const QString &path, const RegDocument &document)
     if (!makeFolders(QFileInfo(path).absolutePath()))
         return false;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a short write (full disk, size limit) shows here: a buffered save
+    // file flushes a short write at commit and still reports success.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     const QByteArray bytes = document.toBytes();
     if (file.write(bytes) != bytes.size() || !file.setPermissions(PrivateFile))
