@@ -4,6 +4,7 @@
 // no exception ever crosses Qt's event loop.
 
 #include <functional>
+#include <type_traits>
 #include <utility>
 
 class Dialogs;
@@ -21,7 +22,10 @@ public:
     template <class Handler>
     auto operator()(Handler handler) const
     {
-        return [this, handler](auto &&...args) {
+        // Constrained so that Qt can tell how many of the signal's arguments it takes.
+        return [this, handler](auto &&...args)
+                   requires std::is_invocable_v<const Handler &, decltype(args)...>
+        {
             run([&] { std::invoke(handler, std::forward<decltype(args)>(args)...); });
         };
     }

@@ -1,0 +1,68 @@
+#include "app/entry.h"
+
+#include "app/apptitle.h"
+#include "app/hold.h"
+#include "app/sessionend.h"
+#include "app/tform1.h"
+#include "platform/desktopdialogs.h"
+
+#include <QApplication>
+#include <QFont>
+#include <exception>
+
+using namespace Qt::StringLiterals;
+
+std::optional<int> refuseSecondCopy(SingleInstance::Result instance, Dialogs &dialogs)
+{
+    switch (instance) {
+    case SingleInstance::Result::Acquired:
+        return std::nullopt;
+    case SingleInstance::Result::AlreadyRunning:
+        dialogs.showMessage(nullptr, u"同じプログラムが起動しています"_s);
+        return 255;
+    case SingleInstance::Result::Failed:
+        break;
+    }
+    return 255;
+}
+
+void installFontSubstitutes()
+{
+    QFont::insertSubstitutions(u"ＭＳ Ｐゴシック"_s, {u"IPAPGothic"_s, u"Noto Sans CJK JP"_s});
+}
+
+int runClient(int argc, char **argv)
+{
+    // The marker is held until the process ends.
+    SingleInstance instance;
+    QApplication app(argc, argv);
+    {
+        // Before the title is set: the notice is captioned with the program's name.
+        DesktopDialogs early(QCoreApplication::applicationName());
+        if (const auto status = refuseSecondCopy(instance.acquire(), early))
+            return *status;
+    }
+    installFontSubstitutes();
+    QApplication::setFont(QFont(u"ＭＳ Ｐゴシック"_s, 9));
+    // The close sequence decides when the program ends, not the last window to close
+    // (the window may be hidden in the tray while a notice closes).
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    DesktopDialogs dialogs(applicationTitle());
+    try {
+        SleepingHold hold;
+        TForm1 window(FormServices{dialogs, hold});
+        Form1 = &window;
+        QObject::connect(&window, &TForm1::mainWindowClosed, &app, &QCoreApplication::quit,
+                         Qt::QueuedConnection);
+        SessionEndWatcher sessionEnd;
+        QObject::connect(&sessionEnd, &SessionEndWatcher::endRequested, &window,
+                         &TForm1::queueClose);
+        window.show();
+        QApplication::exec();
+        Form1 = nullptr;
+    } catch (const std::exception &error) {
+        dialogs.showError(nullptr, QString::fromUtf8(error.what()));
+    }
+    return 0;
+}

@@ -1,0 +1,30 @@
+#pragma once
+// What the main window takes from outside. The entry routine passes the desktop's real
+// services; tests pass fakes and their own addresses, ports and time bounds.
+
+#include "net/tnmmsg.h"
+#include "net/tnmmsgserv.h"
+
+#include <QHostAddress>
+#include <functional>
+
+class Dialogs;
+class Hold;
+
+// Ends the process at once with the status: no handler, destructor or buffer flush runs.
+[[noreturn]] void terminateAtOnce(int status);
+
+struct FormServices {
+    Dialogs &dialogs;
+    Hold &hold; // the pause after a closed connection
+    std::function<void(int status)> terminate = terminateAtOnce; // fast shutdown
+};
+
+struct NetworkOptions {
+    bool listen = true; // start the listener with the window
+    QHostAddress listenAddress = QHostAddress::AnyIPv4;
+    quint16 listenPort = 6711;
+    quint16 sendPort = 6711;
+    TNMMsg::Timeouts timeouts{};
+    TNMMSGServ::Limits limits{};
+};

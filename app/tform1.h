@@ -1,0 +1,114 @@
+#pragma once
+// The main window. Its handlers are grouped by concern, one source file each:
+//   tform1.cpp               construction, wiring of controls and menus, input routing
+//   tform1_lifecycle.cpp     creation, show, activation, close, fast shutdown, session end
+//   tform1_conversation.cpp  send, receipt, status line
+// Every handler is connected through `guard`, so an error it does not catch is shown in
+// the error box and ends that handler only.
+
+#include "app/formservices.h"
+#include "platform/handlerguard.h"
+#include "settings/livesettings.h"
+
+#include <QMainWindow>
+#include <QString>
+
+class Dialogs;
+class QMenu;
+class QTimer;
+namespace Ui {
+class TForm1;
+}
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(FormServices services, NetworkOptions network = {}, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // The controls by their designer names (Form1->ui->Edit2), for the dialogs that set them.
+    Ui::TForm1 *const ui;
+    TNMMsg *const NMMsg1;
+    TNMMSGServ *const NMMSGServ1;
+    QMenu *const PopupMenu1; // the tray icon's menu: O1, Exit2
+    QTimer *const Timer1;    // the start-in-tray timer, 1000 ms, stopped at start
+
+    // The values shared with the dialogs, which get them by reference.
+    LiveSettings Live;
+    // The new-message notice is on screen.
+    bool NoticeOpen = false;
+
+    Dialogs &dialogs() const { return m_services.dialogs; }
+
+    // --- lifecycle (tform1_lifecycle.cpp) ---
+    void FormCreate();
+    void FormShow();
+    void FormActivate();
+    // Returns through canClose whether the close may go on.
+    void FormCloseQuery(bool &canClose);
+    void FormClose();
+    void Button7Click();
+    void Exit2Click();
+    void K1Click();
+    void About1Click();
+
+    // Runs the close sequence now; the window closes unless a step of it failed.
+    void closeMainWindow();
+    // Queues a close request; the close sequence then runs from the event loop
+    // (the end of the desktop session, SIGTERM, SIGHUP).
+    void queueClose();
+
+    // --- conversation (tform1_conversation.cpp) ---
+    void Button1Click();
+    void Button2Click();
+    void Edit1Change();
+    void Edit1Click();
+    void FormClick();
+    void NMMsg1HostResolved();
+    void NMMsg1Connect();
+    void NMMsg1Discnnect();
+    void NMMsg1ConnectionFailed();
+    void NMMsg1InvalidHost(bool &Handled);
+    void NMMSGServ1MSG(const QString &sFrom, const QString &sMsg);
+
+    // What a failed send or query does: silent once a connection has failed in this
+    // run, otherwise a message, the invalid-host status and Button1 enabled again.
+    void sendFailurePath();
+    // The status line: simple mode shows one text, normal mode shows nothing.
+    void showStatusText(const QString &text);
+    void showStatusNormal();
+
+Q_SIGNALS:
+    // The close sequence has finished and the window has closed: the program ends.
+    void mainWindowClosed();
+
+protected:
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+    const FormServices m_services;
+    const HandlerGuard guard;
+
+private:
+    void connectControls();
+    void connectMenus();
+    void startListener(const NetworkOptions &network);
+    void placeAtDefaultPosition();
+    void recentreOnceFrameKnown();
+    void appendToMemo(const QString &line);
+    // Clears Edit1; Edit1Change runs as part of the clear, even when it was empty.
+    void clearEdit1();
+
+    QString m_listenProblem;
+    bool m_closing = false;       // the close sequence is under way
+    bool m_closeApproved = false; // the close sequence let the window close
+    bool m_centrePending = false; // centred before the window frame was known
+};
+
+// The main window of the running program (null in tests): the dialogs reach it here.
+extern TForm1 *Form1;
