@@ -61,17 +61,16 @@ constexpr std::array<NamedColour, 42> namedColours{{
 
 } // namespace
 
-QString colourToText(int colour)
-{
+QString colourToText(int colour) {
     for (const NamedColour &named : namedColours) {
         if (named.colour == colour)
             return QString::fromUtf16(named.name);
     }
-    return QStringLiteral("0x") + QString::number(uint(colour), 16).rightJustified(8, u'0').toUpper();
+    return QStringLiteral("0x") +
+           QString::number(uint(colour), 16).rightJustified(8, u'0').toUpper();
 }
 
-int textToColour(const QString &text)
-{
+int textToColour(const QString &text) {
     for (const NamedColour &named : namedColours) {
         if (text.compare(QStringView(named.name), Qt::CaseInsensitive) == 0)
             return named.colour;

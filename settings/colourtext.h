@@ -15,8 +15,12 @@ public:
 };
 
 namespace Colour {
-constexpr int system(int n) { return int(0x80000000u | unsigned(n)); }
-constexpr int rgb(int red, int green, int blue) { return red + 256 * green + 65536 * blue; }
+constexpr int system(int n) {
+    return int(0x80000000u | unsigned(n));
+}
+constexpr int rgb(int red, int green, int blue) {
+    return red + 256 * green + 65536 * blue;
+}
 constexpr int WindowText = system(8);
 constexpr int Window = system(5);
 constexpr int None = 0x1FFFFFFF;

@@ -5,8 +5,7 @@
 
 namespace {
 
-int hexDigit(QChar c)
-{
+int hexDigit(QChar c) {
     if (c >= u'0' && c <= u'9')
         return c.unicode() - u'0';
     if (c >= u'a' && c <= u'f')
@@ -17,8 +16,7 @@ int hexDigit(QChar c)
 }
 
 // The digits after a hexadecimal prefix, as an unsigned 32-bit value.
-std::optional<std::uint32_t> parseHexDigits(QStringView digits)
-{
+std::optional<std::uint32_t> parseHexDigits(QStringView digits) {
     if (digits.isEmpty())
         return std::nullopt;
     std::uint64_t value = 0;
@@ -34,8 +32,7 @@ std::optional<std::uint32_t> parseHexDigits(QStringView digits)
 }
 
 // Returns the digits following a hexadecimal prefix, or nullopt when there is no prefix.
-std::optional<QStringView> afterHexPrefix(QStringView text)
-{
+std::optional<QStringView> afterHexPrefix(QStringView text) {
     if (text.startsWith(u'$') || text.startsWith(u'x') || text.startsWith(u'X'))
         return text.mid(1);
     if (text.startsWith(u"0x") || text.startsWith(u"0X"))
@@ -43,8 +40,7 @@ std::optional<QStringView> afterHexPrefix(QStringView text)
     return std::nullopt;
 }
 
-std::optional<int> parseDecimalMagnitude(QStringView digits, bool negative)
-{
+std::optional<int> parseDecimalMagnitude(QStringView digits, bool negative) {
     if (digits.isEmpty())
         return std::nullopt;
     std::int64_t value = 0;
@@ -62,8 +58,7 @@ std::optional<int> parseDecimalMagnitude(QStringView digits, bool negative)
     return int(value);
 }
 
-std::optional<int> parseInteger(QStringView text, bool signBeforeHex)
-{
+std::optional<int> parseInteger(QStringView text, bool signBeforeHex) {
     while (text.startsWith(u' '))
         text = text.mid(1);
     bool negative = false;
@@ -87,12 +82,10 @@ std::optional<int> parseInteger(QStringView text, bool signBeforeHex)
 
 } // namespace
 
-std::optional<int> parseStoredInteger(QStringView text)
-{
+std::optional<int> parseStoredInteger(QStringView text) {
     return parseInteger(text, false);
 }
 
-std::optional<int> parseColourInteger(QStringView text)
-{
+std::optional<int> parseColourInteger(QStringView text) {
     return parseInteger(text, true);
 }

@@ -9,20 +9,17 @@ namespace {
 const QString Header = QStringLiteral("REGEDIT4");
 const QString UnicodeHeader = QStringLiteral("Windows Registry Editor Version 5.00");
 
-bool isHexDigit(QChar c)
-{
+bool isHexDigit(QChar c) {
     return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
 }
 
-bool sameName(QStringView a, QStringView b)
-{
+bool sameName(QStringView a, QStringView b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
 // A quoted string starting at text[pos] == '"', with \\ and \" as its only escapes.
 // On success pos is just past the closing quote.
-std::optional<QString> parseQuoted(QStringView text, qsizetype &pos)
-{
+std::optional<QString> parseQuoted(QStringView text, qsizetype &pos) {
     QString out;
     for (qsizetype i = pos + 1; i < text.size(); ++i) {
         const QChar c = text[i];
@@ -40,23 +37,21 @@ std::optional<QString> parseQuoted(QStringView text, qsizetype &pos)
     return std::nullopt;
 }
 
-QString quoted(const QString &text)
-{
+QString quoted(const QString &text) {
     QString out = text;
     out.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
     return QLatin1Char('"') + out + QLatin1Char('"');
 }
 
 // "b1,b2,..." (possibly empty), each byte one or two hexadecimal digits.
-std::optional<QByteArray> parseHexBytes(QStringView text)
-{
+std::optional<QByteArray> parseHexBytes(QStringView text) {
     QByteArray bytes;
     if (text.trimmed().isEmpty())
         return bytes;
     for (QStringView part : text.split(u',')) {
         part = part.trimmed();
-        if (part.isEmpty() || part.size() > 2 || !isHexDigit(part[0])
-            || (part.size() == 2 && !isHexDigit(part[1])))
+        if (part.isEmpty() || part.size() > 2 || !isHexDigit(part[0]) ||
+            (part.size() == 2 && !isHexDigit(part[1])))
             return std::nullopt;
         bytes.append(char(part.toUInt(nullptr, 16)));
     }
@@ -69,8 +64,7 @@ struct ParsedData {
 };
 
 // The part after '=': "text", dword:, hex:, hex(n): or the deletion mark "-".
-std::optional<ParsedData> parseData(QStringView data)
-{
+std::optional<ParsedData> parseData(QStringView data) {
     if (data.startsWith(u'"')) {
         qsizetype pos = 0;
         const auto text = parseQuoted(data, pos);
@@ -114,8 +108,7 @@ std::optional<ParsedData> parseData(QStringView data)
 }
 
 // A text that a quoted value cannot hold on one line is written as text in hexadecimal form.
-QString textData(const QString &text)
-{
+QString textData(const QString &text) {
     if (!text.contains(u'\n') && !text.contains(u'\r') && !text.contains(QChar(0)))
         return quoted(text);
     QStringList bytes;
@@ -125,20 +118,17 @@ QString textData(const QString &text)
     return QStringLiteral("hex(1):") + bytes.join(u',');
 }
 
-QString valueLine(const QString &name, const QString &text)
-{
+QString valueLine(const QString &name, const QString &text) {
     return quoted(name) + QLatin1Char('=') + textData(text);
 }
 
 } // namespace
 
-RegDocument::RegDocument()
-{
+RegDocument::RegDocument() {
     m_lines.append(Line{Line::Plain, Header, {}, {}, Kind::OtherKind, {}});
 }
 
-std::variant<RegDocument, RegDocument::ParseError> RegDocument::parse(const QByteArray &bytes)
-{
+std::variant<RegDocument, RegDocument::ParseError> RegDocument::parse(const QByteArray &bytes) {
     QByteArray data = bytes;
     if (data.startsWith("\xEF\xBB\xBF"))
         data.remove(0, 3);
@@ -158,8 +148,8 @@ std::variant<RegDocument, RegDocument::ParseError> RegDocument::parse(const QByt
             return ParseError{int(i + 1), QStringLiteral("UTF-8 として読めない文字があります")};
     }
 
-    if (lines.isEmpty()
-        || (lines.first().trimmed() != Header && lines.first().trimmed() != UnicodeHeader))
+    if (lines.isEmpty() ||
+        (lines.first().trimmed() != Header && lines.first().trimmed() != UnicodeHeader))
         return ParseError{1, QStringLiteral("先頭行が REGEDIT4 ではありません")};
 
     RegDocument doc;
@@ -204,8 +194,8 @@ std::variant<RegDocument, RegDocument::ParseError> RegDocument::parse(const QByt
 
         // Hexadecimal data may go on over lines ending in a backslash.
         QString dataText = text.mid(pos);
-        while (dataText.startsWith(u"hex", Qt::CaseInsensitive)
-               && QStringView(dataText).trimmed().endsWith(u'\\')) {
+        while (dataText.startsWith(u"hex", Qt::CaseInsensitive) &&
+               QStringView(dataText).trimmed().endsWith(u'\\')) {
             if (++i >= lines.size())
                 return ParseError{lineNumber, QStringLiteral("値の続きの行がありません")};
             dataText = QStringView(dataText).trimmed().chopped(1).toString() + lines[i].trimmed();
@@ -223,31 +213,31 @@ std::variant<RegDocument, RegDocument::ParseError> RegDocument::parse(const QByt
     return doc;
 }
 
-QByteArray RegDocument::toBytes() const
-{
+QByteArray RegDocument::toBytes() const {
     QString out;
     for (const Line &line : m_lines)
         out += line.raw + QLatin1Char('\n');
     return out.toUtf8();
 }
 
-bool RegDocument::hasKey(QStringView keyPath) const
-{
+bool RegDocument::hasKey(QStringView keyPath) const {
     return std::any_of(m_lines.begin(), m_lines.end(), [&](const Line &line) {
         return line.type == Line::Key && sameName(line.key, keyPath);
     });
 }
 
-void RegDocument::addKey(const QString &keyPath)
-{
+void RegDocument::addKey(const QString &keyPath) {
     if (!m_lines.last().raw.trimmed().isEmpty())
         m_lines.append(Line{Line::Plain, {}, {}, {}, Kind::OtherKind, {}});
-    m_lines.append(Line{Line::Key, QLatin1Char('[') + keyPath + QLatin1Char(']'), keyPath, {},
-                        Kind::OtherKind, {}});
+    m_lines.append(Line{Line::Key,
+                        QLatin1Char('[') + keyPath + QLatin1Char(']'),
+                        keyPath,
+                        {},
+                        Kind::OtherKind,
+                        {}});
 }
 
-std::optional<RegDocument::Value> RegDocument::value(QStringView keyPath, QStringView name) const
-{
+std::optional<RegDocument::Value> RegDocument::value(QStringView keyPath, QStringView name) const {
     for (auto it = m_lines.crbegin(); it != m_lines.crend(); ++it) {
         if (it->type == Line::Entry && sameName(it->key, keyPath) && sameName(it->name, name))
             return Value{it->kind, it->text};
@@ -255,8 +245,7 @@ std::optional<RegDocument::Value> RegDocument::value(QStringView keyPath, QStrin
     return std::nullopt;
 }
 
-void RegDocument::setText(QStringView keyPath, const QString &name, const QString &text)
-{
+void RegDocument::setText(QStringView keyPath, const QString &name, const QString &text) {
     const Line line{Line::Entry, valueLine(name, text), keyPath.toString(), name, Kind::Text, text};
     qsizetype insertAt = -1;
     for (qsizetype i = m_lines.size() - 1; i >= 0; --i) {

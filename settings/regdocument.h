@@ -42,8 +42,8 @@ public:
 private:
     struct Line {
         enum Type { Plain, Key, Entry } type = Plain;
-        QString raw; // as read; a value continued over several lines holds them all
-        QString key; // Key: the key path
+        QString raw;  // as read; a value continued over several lines holds them all
+        QString key;  // Key: the key path
         QString name; // Entry: the value name ("" for "@")
         Kind kind = Kind::OtherKind;
         QString text; // Entry of kind Text

@@ -12,8 +12,7 @@ constexpr QFile::Permissions PrivateFile = QFile::ReadOwner | QFile::WriteOwner;
 constexpr QFile::Permissions PrivateFolder = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
 
 // Creates each missing folder of the path, private to the user.
-bool makeFolders(const QString &folder)
-{
+bool makeFolders(const QString &folder) {
     const QFileInfo info(folder);
     if (info.isDir())
         return true;
@@ -27,8 +26,7 @@ bool makeFolders(const QString &folder)
 
 } // namespace
 
-LoadedSettingsFile loadSettingsFile(const QString &path)
-{
+LoadedSettingsFile loadSettingsFile(const QString &path) {
     LoadedSettingsFile loaded;
     QFile file(path);
     if (!file.exists())
@@ -56,8 +54,7 @@ LoadedSettingsFile loadSettingsFile(const QString &path)
     return loaded;
 }
 
-bool saveSettingsFile(const QString &path, const RegDocument &document)
-{
+bool saveSettingsFile(const QString &path, const RegDocument &document) {
     if (!makeFolders(QFileInfo(path).absolutePath()))
         return false;
     QSaveFile file(path);
@@ -71,8 +68,7 @@ bool saveSettingsFile(const QString &path, const RegDocument &document)
     return file.commit();
 }
 
-QString moveCorruptFileAside(const QString &path)
-{
+QString moveCorruptFileAside(const QString &path) {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     for (int attempt = 0; attempt < 100; ++attempt) {
         QString target = path + QStringLiteral(".corrupt-") + stamp;

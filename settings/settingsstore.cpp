@@ -9,18 +9,16 @@
 
 namespace {
 
-QString storeKey()
-{
+QString storeKey() {
     return QStringLiteral("HKEY_CURRENT_USER\\") + QLatin1String(SettingsStore::KeyPath);
 }
 
-QString sectionKey(const QString &section)
-{
+QString sectionKey(const QString &section) {
     return storeKey() + QLatin1Char('\\') + section;
 }
 
-QString problemText(const QString &path, const RegDocument::ParseError &error, const QString &keptAt)
-{
+QString problemText(const QString &path, const RegDocument::ParseError &error,
+                    const QString &keptAt) {
     const QString found = QStringLiteral("設定ファイル %1 の %2 行目を読み取れません（%3）。")
                               .arg(path)
                               .arg(error.line)
@@ -28,8 +26,8 @@ QString problemText(const QString &path, const RegDocument::ParseError &error, c
     if (keptAt.isEmpty())
         return found + QStringLiteral("ファイルはそのまま残し、設定は既定値で使います。"
                                       "このファイルを直すか移すまで、設定は保存できません。");
-    return found
-           + QStringLiteral("ファイルは %1 に移して残し、設定は既定値から始めます。").arg(keptAt);
+    return found +
+           QStringLiteral("ファイルは %1 に移して残し、設定は既定値から始めます。").arg(keptAt);
 }
 
 } // namespace
@@ -45,8 +43,7 @@ struct SettingsStore::Private {
 
 SettingsStore::SettingsStore() : SettingsStore(defaultFilePath()) {}
 
-SettingsStore::SettingsStore(const QString &filePath) : d(new Private{filePath, {}, true})
-{
+SettingsStore::SettingsStore(const QString &filePath) : d(new Private{filePath, {}, true}) {
     LoadedSettingsFile loaded = loadSettingsFile(filePath);
     if (loaded.status == LoadedSettingsFile::Corrupt) {
         const QString keptAt = moveCorruptFileAside(filePath);
@@ -62,27 +59,23 @@ SettingsStore::SettingsStore(const QString &filePath) : d(new Private{filePath, 
     saveSettingsFile(filePath, loaded.document);
 }
 
-SettingsStore::~SettingsStore()
-{
+SettingsStore::~SettingsStore() {
     delete d;
 }
 
-QString SettingsStore::defaultFilePath()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-           + QStringLiteral("/Pemrod/Zantel/Quenlo.reg");
+QString SettingsStore::defaultFilePath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Pemrod/Zantel/Quenlo.reg");
 }
 
-QString SettingsStore::fileProblem() const
-{
+QString SettingsStore::fileProblem() const {
     return d->problem;
 }
 
 // Every operation reads the file afresh, so stores opened one inside another (a nested
 // event loop) never write back stale values.
 std::optional<RegDocument::Value> SettingsStore::Private::find(const QString &section,
-                                                               const QString &name) const
-{
+                                                               const QString &name) const {
     Q_ASSERT(open);
     const LoadedSettingsFile loaded = loadSettingsFile(path);
     if (loaded.status == LoadedSettingsFile::Unreadable)
@@ -96,12 +89,11 @@ std::optional<RegDocument::Value> SettingsStore::Private::find(const QString &se
 }
 
 void SettingsStore::Private::write(const QString &section, const QString &name,
-                                   const QString &text) const
-{
+                                   const QString &text) const {
     Q_ASSERT(open);
     LoadedSettingsFile loaded = loadSettingsFile(path);
-    if (loaded.status == LoadedSettingsFile::Unreadable
-        || loaded.status == LoadedSettingsFile::Corrupt)
+    if (loaded.status == LoadedSettingsFile::Unreadable ||
+        loaded.status == LoadedSettingsFile::Corrupt)
         throw SettingsError(QStringLiteral("'%1' の設定に失敗しました").arg(name));
     RegDocument &document = loaded.document;
     const QString key = sectionKey(section);
@@ -112,45 +104,41 @@ void SettingsStore::Private::write(const QString &section, const QString &name,
         if (!saveSettingsFile(path, document))
             throw SettingsError(QStringLiteral("キー %1 の作成に失敗しました").arg(section));
     }
+    const QByteArray unchanged = document.toBytes();
     document.setText(key, name, text);
+    if (document.toBytes() == unchanged)
+        return; // the same value again: nothing to save
     if (!saveSettingsFile(path, document))
         throw SettingsError(QStringLiteral("'%1' の設定に失敗しました").arg(name));
 }
 
 QString SettingsStore::readText(const QString &section, const QString &name,
-                                const QString &defaultText)
-{
+                                const QString &defaultText) {
     const auto value = d->find(section, name);
     return value ? value->text : defaultText;
 }
 
-int SettingsStore::readInteger(const QString &section, const QString &name, int defaultValue)
-{
+int SettingsStore::readInteger(const QString &section, const QString &name, int defaultValue) {
     const auto value = d->find(section, name);
     return value ? parseStoredInteger(value->text).value_or(defaultValue) : defaultValue;
 }
 
-bool SettingsStore::readFlag(const QString &section, const QString &name, bool defaultValue)
-{
+bool SettingsStore::readFlag(const QString &section, const QString &name, bool defaultValue) {
     return readInteger(section, name, defaultValue ? 1 : 0) != 0;
 }
 
-void SettingsStore::writeText(const QString &section, const QString &name, const QString &text)
-{
+void SettingsStore::writeText(const QString &section, const QString &name, const QString &text) {
     d->write(section, name, text);
 }
 
-void SettingsStore::writeInteger(const QString &section, const QString &name, int value)
-{
+void SettingsStore::writeInteger(const QString &section, const QString &name, int value) {
     d->write(section, name, QString::number(value));
 }
 
-void SettingsStore::writeFlag(const QString &section, const QString &name, bool value)
-{
+void SettingsStore::writeFlag(const QString &section, const QString &name, bool value) {
     d->write(section, name, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-void SettingsStore::close()
-{
+void SettingsStore::close() {
     d->open = false;
 }

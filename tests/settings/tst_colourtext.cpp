@@ -19,42 +19,61 @@ private Q_SLOTS:
     void malformedTextRaises();
 };
 
-void TestColourText::namesBothWays_data()
-{
+void TestColourText::namesBothWays_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("colour");
     const struct {
         const char *name;
         int colour;
     } table[] = {
-        {"clBlack", rgb(0, 0, 0)},          {"clMaroon", rgb(128, 0, 0)},
-        {"clGreen", rgb(0, 128, 0)},        {"clOlive", rgb(128, 128, 0)},
-        {"clNavy", rgb(0, 0, 128)},         {"clPurple", rgb(128, 0, 128)},
-        {"clTeal", rgb(0, 128, 128)},       {"clGray", rgb(128, 128, 128)},
-        {"clSilver", rgb(192, 192, 192)},   {"clRed", 0x0000FF},
-        {"clLime", 0x00FF00},               {"clYellow", 0x00FFFF},
-        {"clBlue", 0xFF0000},               {"clFuchsia", rgb(255, 0, 255)},
-        {"clAqua", rgb(0, 255, 255)},       {"clWhite", 0xFFFFFF},
-        {"clScrollBar", -2147483647 - 1},   {"clBackground", system(1)},
-        {"clActiveCaption", system(2)},     {"clInactiveCaption", system(3)},
-        {"clMenu", system(4)},              {"clWindow", -2147483643},
-        {"clWindowFrame", system(6)},       {"clMenuText", system(7)},
-        {"clWindowText", -2147483640},      {"clCaptionText", system(9)},
-        {"clActiveBorder", system(10)},     {"clInactiveBorder", system(11)},
-        {"clAppWorkSpace", system(12)},     {"clHighlight", system(13)},
-        {"clHighlightText", system(14)},    {"clBtnFace", system(15)},
-        {"clBtnShadow", system(16)},        {"clGrayText", system(17)},
-        {"clBtnText", system(18)},          {"clInactiveCaptionText", system(19)},
-        {"clBtnHighlight", system(20)},     {"cl3DDkShadow", system(21)},
-        {"cl3DLight", system(22)},          {"clInfoText", system(23)},
-        {"clInfoBk", -2147483647 + 23},     {"clNone", 536870911},
+        {"clBlack", rgb(0, 0, 0)},
+        {"clMaroon", rgb(128, 0, 0)},
+        {"clGreen", rgb(0, 128, 0)},
+        {"clOlive", rgb(128, 128, 0)},
+        {"clNavy", rgb(0, 0, 128)},
+        {"clPurple", rgb(128, 0, 128)},
+        {"clTeal", rgb(0, 128, 128)},
+        {"clGray", rgb(128, 128, 128)},
+        {"clSilver", rgb(192, 192, 192)},
+        {"clRed", 0x0000FF},
+        {"clLime", 0x00FF00},
+        {"clYellow", 0x00FFFF},
+        {"clBlue", 0xFF0000},
+        {"clFuchsia", rgb(255, 0, 255)},
+        {"clAqua", rgb(0, 255, 255)},
+        {"clWhite", 0xFFFFFF},
+        {"clScrollBar", -2147483647 - 1},
+        {"clBackground", system(1)},
+        {"clActiveCaption", system(2)},
+        {"clInactiveCaption", system(3)},
+        {"clMenu", system(4)},
+        {"clWindow", -2147483643},
+        {"clWindowFrame", system(6)},
+        {"clMenuText", system(7)},
+        {"clWindowText", -2147483640},
+        {"clCaptionText", system(9)},
+        {"clActiveBorder", system(10)},
+        {"clInactiveBorder", system(11)},
+        {"clAppWorkSpace", system(12)},
+        {"clHighlight", system(13)},
+        {"clHighlightText", system(14)},
+        {"clBtnFace", system(15)},
+        {"clBtnShadow", system(16)},
+        {"clGrayText", system(17)},
+        {"clBtnText", system(18)},
+        {"clInactiveCaptionText", system(19)},
+        {"clBtnHighlight", system(20)},
+        {"cl3DDkShadow", system(21)},
+        {"cl3DLight", system(22)},
+        {"clInfoText", system(23)},
+        {"clInfoBk", -2147483647 + 23},
+        {"clNone", 536870911},
     };
     for (const auto &row : table)
         QTest::newRow(row.name) << QString::fromLatin1(row.name) << row.colour;
 }
 
-void TestColourText::namesBothWays()
-{
+void TestColourText::namesBothWays() {
     QFETCH(QString, name);
     QFETCH(int, colour);
     QCOMPARE(colourToText(colour), name);
@@ -63,8 +82,7 @@ void TestColourText::namesBothWays()
     QCOMPARE(textToColour(name.toLower()), colour);
 }
 
-void TestColourText::unnamedColoursAsHex_data()
-{
+void TestColourText::unnamedColoursAsHex_data() {
     QTest::addColumn<int>("colour");
     QTest::addColumn<QString>("text");
     QTest::newRow("red 255 green 128 blue 0") << rgb(255, 128, 0) << QStringLiteral("0x000080FF");
@@ -73,16 +91,14 @@ void TestColourText::unnamedColoursAsHex_data()
     QTest::newRow("all bits") << -1 << QStringLiteral("0xFFFFFFFF");
 }
 
-void TestColourText::unnamedColoursAsHex()
-{
+void TestColourText::unnamedColoursAsHex() {
     QFETCH(int, colour);
     QFETCH(QString, text);
     QCOMPARE(colourToText(colour), text);
     QCOMPARE(textToColour(text), colour);
 }
 
-void TestColourText::readsIntegers_data()
-{
+void TestColourText::readsIntegers_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("colour");
     QTest::newRow("CLRED") << QStringLiteral("CLRED") << rgb(255, 0, 0);
@@ -96,15 +112,13 @@ void TestColourText::readsIntegers_data()
     QTest::newRow("signed hex") << QStringLiteral("-$10") << -16;
 }
 
-void TestColourText::readsIntegers()
-{
+void TestColourText::readsIntegers() {
     QFETCH(QString, text);
     QFETCH(int, colour);
     QCOMPARE(textToColour(text), colour);
 }
 
-void TestColourText::malformedTextRaises_data()
-{
+void TestColourText::malformedTextRaises_data() {
     QTest::addColumn<QString>("text");
     QTest::newRow("garbage") << QStringLiteral("abc");
     QTest::newRow("empty") << QString();
@@ -115,8 +129,7 @@ void TestColourText::malformedTextRaises_data()
     QTest::newRow("japanese") << QStringLiteral("赤");
 }
 
-void TestColourText::malformedTextRaises()
-{
+void TestColourText::malformedTextRaises() {
     QFETCH(QString, text);
     try {
         textToColour(text);

@@ -15,30 +15,25 @@ const QByteArray StoreKey = "[HKEY_CURRENT_USER\\Software\\Pemrod\\Zantel\\Quenl
 const QByteArray F1Key = "[HKEY_CURRENT_USER\\Software\\Pemrod\\Zantel\\Quenlo\\F1]";
 const QByteArray F3Key = "[HKEY_CURRENT_USER\\Software\\Pemrod\\Zantel\\Quenlo\\F3]";
 
-QByteArray readAll(const QString &path)
-{
+QByteArray readAll(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
 }
 
-void writeAll(const QString &path, const QByteArray &bytes)
-{
+void writeAll(const QString &path, const QByteArray &bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
 // A file with a section F3 holding the given lines.
-QByteArray fileWithF3(const QByteArray &values)
-{
+QByteArray fileWithF3(const QByteArray &values) {
     return "REGEDIT4\n\n" + StoreKey + "\n\n" + F3Key + "\n" + values + "\n";
 }
 
-template <typename Operation>
-QString errorOf(Operation operation)
-{
+template <typename Operation> QString errorOf(Operation operation) {
     try {
         operation();
     } catch (const SettingsError &error) {
@@ -50,8 +45,7 @@ QString errorOf(Operation operation)
 // Lets writes grow no file beyond the given size, as a full disk would.
 class FileSizeLimit {
 public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
+    explicit FileSizeLimit(rlim_t bytes) {
         std::signal(SIGXFSZ, SIG_IGN);
         getrlimit(RLIMIT_FSIZE, &m_saved);
         rlimit limit = m_saved;
@@ -99,22 +93,19 @@ private:
     QString m_path;
 };
 
-void TestSettingsStore::init()
-{
+void TestSettingsStore::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_path = m_dir->filePath(QStringLiteral("Pemrod/Zantel/Quenlo.reg"));
 }
 
-void TestSettingsStore::openingCreatesTheKey()
-{
+void TestSettingsStore::openingCreatesTheKey() {
     SettingsStore store(m_path);
     QCOMPARE(readAll(m_path), "REGEDIT4\n\n" + StoreKey + "\n");
     QVERIFY(store.fileProblem().isEmpty());
 }
 
-void TestSettingsStore::integerGrammar_data()
-{
+void TestSettingsStore::integerGrammar_data() {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<int>("expected");
     const int def = 42;
@@ -141,8 +132,7 @@ void TestSettingsStore::integerGrammar_data()
     QTest::newRow("full-width digits") << QStringLiteral("７") << def;
 }
 
-void TestSettingsStore::integerGrammar()
-{
+void TestSettingsStore::integerGrammar() {
     QFETCH(QString, stored);
     QFETCH(int, expected);
     SettingsStore store(m_path);
@@ -150,8 +140,7 @@ void TestSettingsStore::integerGrammar()
     QCOMPARE(store.readInteger(QStringLiteral("F1"), QStringLiteral("X"), 42), expected);
 }
 
-void TestSettingsStore::flagGrammar_data()
-{
+void TestSettingsStore::flagGrammar_data() {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<bool>("defaultFlag");
     QTest::addColumn<bool>("expected");
@@ -164,8 +153,7 @@ void TestSettingsStore::flagGrammar_data()
     QTest::newRow("empty, default on") << QString() << true << true;
 }
 
-void TestSettingsStore::flagGrammar()
-{
+void TestSettingsStore::flagGrammar() {
     QFETCH(QString, stored);
     QFETCH(bool, defaultFlag);
     QFETCH(bool, expected);
@@ -174,8 +162,7 @@ void TestSettingsStore::flagGrammar()
     QCOMPARE(store.readFlag(QStringLiteral("F3"), QStringLiteral("CK"), defaultFlag), expected);
 }
 
-void TestSettingsStore::writtenIntegersAndFlags()
-{
+void TestSettingsStore::writtenIntegersAndFlags() {
     {
         SettingsStore store(m_path);
         store.writeInteger(QStringLiteral("F1"), QStringLiteral("CB3"), -1);
@@ -190,16 +177,14 @@ void TestSettingsStore::writtenIntegersAndFlags()
     QCOMPARE(store.readFlag(QStringLiteral("F3"), QStringLiteral("CK2"), true), false);
 }
 
-void TestSettingsStore::otherKindsRaiseTypeError_data()
-{
+void TestSettingsStore::otherKindsRaiseTypeError_data() {
     QTest::addColumn<QByteArray>("line");
     QTest::newRow("dword") << QByteArray("\"CK\"=dword:00000001");
     QTest::newRow("binary") << QByteArray("\"CK\"=hex:01,00");
     QTest::newRow("multi-text") << QByteArray("\"CK\"=hex(7):41,00,00,00");
 }
 
-void TestSettingsStore::otherKindsRaiseTypeError()
-{
+void TestSettingsStore::otherKindsRaiseTypeError() {
     QFETCH(QByteArray, line);
     QDir().mkpath(QFileInfo(m_path).path());
     writeAll(m_path, fileWithF3(line));
@@ -211,8 +196,7 @@ void TestSettingsStore::otherKindsRaiseTypeError()
     QCOMPARE(errorOf([&] { store.readFlag(F3, CK, true); }), typeError);
 }
 
-void TestSettingsStore::expandableTextReadsUnexpanded()
-{
+void TestSettingsStore::expandableTextReadsUnexpanded() {
     QDir().mkpath(QFileInfo(m_path).path());
     // "%HOME%" and a zero byte, continued over two lines as exports wrap long values.
     writeAll(m_path, fileWithF3("\"ED1\"=hex(2):25,48,4f,\\\n  4d,45,25,00"));
@@ -221,8 +205,7 @@ void TestSettingsStore::expandableTextReadsUnexpanded()
              QStringLiteral("%HOME%"));
 }
 
-void TestSettingsStore::readingNeverCreatesASection()
-{
+void TestSettingsStore::readingNeverCreatesASection() {
     SettingsStore store(m_path);
     QCOMPARE(store.readText(QStringLiteral("F8"), QStringLiteral("HOST"), QStringLiteral("d")),
              QStringLiteral("d"));
@@ -236,8 +219,7 @@ void TestSettingsStore::readingNeverCreatesASection()
     QVERIFY(!readAll(m_path).contains("F8"));
 }
 
-void TestSettingsStore::textRoundTrip_data()
-{
+void TestSettingsStore::textRoundTrip_data() {
     QTest::addColumn<QString>("text");
     QTest::newRow("empty") << QString();
     QTest::newRow("quotes") << QStringLiteral("say \"hi\"");
@@ -249,8 +231,7 @@ void TestSettingsStore::textRoundTrip_data()
     QTest::newRow("carriage return") << QStringLiteral("a\r\nb");
 }
 
-void TestSettingsStore::textRoundTrip()
-{
+void TestSettingsStore::textRoundTrip() {
     QFETCH(QString, text);
     {
         SettingsStore store(m_path);
@@ -259,37 +240,41 @@ void TestSettingsStore::textRoundTrip()
     }
     SettingsStore store(m_path);
     QVERIFY2(store.fileProblem().isEmpty(), qPrintable(store.fileProblem()));
-    QCOMPARE(store.readText(QStringLiteral("F6"), QStringLiteral("ED1"), QStringLiteral("d")), text);
-    QCOMPARE(store.readText(QStringLiteral("F6"), QStringLiteral("ED2"), {}), QStringLiteral("next"));
+    QCOMPARE(store.readText(QStringLiteral("F6"), QStringLiteral("ED1"), QStringLiteral("d")),
+             text);
+    QCOMPARE(store.readText(QStringLiteral("F6"), QStringLiteral("ED2"), {}),
+             QStringLiteral("next"));
 }
 
-void TestSettingsStore::fileSyntax()
-{
+void TestSettingsStore::fileSyntax() {
     {
         SettingsStore store(m_path);
         store.writeInteger(QStringLiteral("F1"), QStringLiteral("X"), 253);
-        store.writeText(QStringLiteral("F1"), QStringLiteral("MyName"), QStringLiteral("山田 \"taro\""));
+        store.writeText(QStringLiteral("F1"), QStringLiteral("MyName"),
+                        QStringLiteral("山田 \"taro\""));
         store.writeFlag(QStringLiteral("F3"), QStringLiteral("CK"), true);
         store.writeText(QStringLiteral("F3"), QStringLiteral("ED1"), QString());
         store.writeInteger(QStringLiteral("F1"), QStringLiteral("X"), 254);
     }
     QCOMPARE(QString::fromUtf8(readAll(m_path)),
-             QString::fromUtf8("REGEDIT4\n\n" + StoreKey + "\n\n" + F1Key
-                               + "\n\"X\"=\"254\"\n\"MyName\"=\"山田 \\\"taro\\\"\"\n\n" + F3Key
-                               + "\n\"CK\"=\"1\"\n\"ED1\"=\"\"\n"));
+             QString::fromUtf8("REGEDIT4\n\n" + StoreKey + "\n\n" + F1Key +
+                               "\n\"X\"=\"254\"\n\"MyName\"=\"山田 \\\"taro\\\"\"\n\n" + F3Key +
+                               "\n\"CK\"=\"1\"\n\"ED1\"=\"\"\n"));
 }
 
-void TestSettingsStore::foreignLinesWrittenBackUnchanged()
-{
+void TestSettingsStore::foreignLinesWrittenBackUnchanged() {
     const QByteArray foreign = "REGEDIT4\n"
                                "; exported by hand\n"
                                "\n"
                                "[HKEY_CURRENT_USER\\Software\\Pemrod\\Zantel]\n"
                                "\"Other\"=\"kept\"\n"
+                               "\n" +
+                               StoreKey +
                                "\n"
-                               + StoreKey + "\n"
                                "@=\"default value\"\n"
-                               "\n" + F3Key + "\n"
+                               "\n" +
+                               F3Key +
+                               "\n"
                                "\"CK\"=dword:00000001\n"
                                "\"Blob\"=hex:00,01,02,\\\n"
                                "  03,04\n"
@@ -311,20 +296,19 @@ void TestSettingsStore::foreignLinesWrittenBackUnchanged()
     QCOMPARE(readAll(m_path), expected);
 }
 
-void TestSettingsStore::acceptsCrlfAndByteOrderMark()
-{
+void TestSettingsStore::acceptsCrlfAndByteOrderMark() {
     QDir().mkpath(QFileInfo(m_path).path());
     QByteArray bytes = "\xEF\xBB\xBF" + fileWithF3("\"ED1\"=\"パス\"\n\"CK\"=\"0\"");
     bytes.replace("\n", "\r\n");
     writeAll(m_path, bytes);
     SettingsStore store(m_path);
     QVERIFY2(store.fileProblem().isEmpty(), qPrintable(store.fileProblem()));
-    QCOMPARE(store.readText(QStringLiteral("F3"), QStringLiteral("ED1"), {}), QStringLiteral("パス"));
+    QCOMPARE(store.readText(QStringLiteral("F3"), QStringLiteral("ED1"), {}),
+             QStringLiteral("パス"));
     QCOMPARE(store.readFlag(QStringLiteral("F3"), QStringLiteral("CK"), true), false);
 }
 
-void TestSettingsStore::corruptFileKeptAndReported_data()
-{
+void TestSettingsStore::corruptFileKeptAndReported_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("line");
     QTest::newRow("no header") << QByteArray(F3Key + "\n\"CK\"=\"1\"\n") << 1;
@@ -337,8 +321,7 @@ void TestSettingsStore::corruptFileKeptAndReported_data()
     QTest::newRow("unfinished hex") << fileWithF3("\"B\"=hex:01,\\") << 6;
 }
 
-void TestSettingsStore::corruptFileKeptAndReported()
-{
+void TestSettingsStore::corruptFileKeptAndReported() {
     QFETCH(QByteArray, bytes);
     QFETCH(int, line);
     QDir().mkpath(QFileInfo(m_path).path());
@@ -348,7 +331,8 @@ void TestSettingsStore::corruptFileKeptAndReported()
     const QString problem = store.fileProblem();
     QVERIFY(problem.contains(m_path));
     QVERIFY2(problem.contains(QStringLiteral(" %1 行目").arg(line)), qPrintable(problem));
-    const QStringList aside = QFileInfo(m_path).dir().entryList({QStringLiteral("Quenlo.reg.corrupt-*")});
+    const QStringList aside =
+        QFileInfo(m_path).dir().entryList({QStringLiteral("Quenlo.reg.corrupt-*")});
     QCOMPARE(aside.size(), 1);
     const QString keptAt = QFileInfo(m_path).dir().filePath(aside.first());
     QVERIFY(problem.contains(keptAt));
@@ -364,8 +348,7 @@ void TestSettingsStore::corruptFileKeptAndReported()
     QVERIFY(reopened.fileProblem().isEmpty());
 }
 
-void TestSettingsStore::fileChangedToGarbageIsNotOverwritten()
-{
+void TestSettingsStore::fileChangedToGarbageIsNotOverwritten() {
     SettingsStore store(m_path);
     const QByteArray garbage = "not a registry export\n";
     writeAll(m_path, garbage);
@@ -376,8 +359,7 @@ void TestSettingsStore::fileChangedToGarbageIsNotOverwritten()
              QStringLiteral("d"));
 }
 
-void TestSettingsStore::privateModes()
-{
+void TestSettingsStore::privateModes() {
     SettingsStore store(m_path);
     const QFile::Permissions owner = QFile::ReadOwner | QFile::WriteOwner;
     QCOMPARE(QFile::permissions(m_path) & ~(QFile::ReadUser | QFile::WriteUser), owner);
@@ -393,17 +375,16 @@ void TestSettingsStore::privateModes()
     QCOMPARE(QFile::permissions(m_path) & ~(QFile::ReadUser | QFile::WriteUser), owner);
 }
 
-void TestSettingsStore::failingWriteRaisesAndKeepsOldFile_data()
-{
+void TestSettingsStore::failingWriteRaisesAndKeepsOldFile_data() {
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("error");
-    QTest::newRow("existing section") << QStringLiteral("F1")
-                                      << QStringLiteral("'MyName' の設定に失敗しました");
-    QTest::newRow("new section") << QStringLiteral("F8") << QStringLiteral("キー F8 の作成に失敗しました");
+    QTest::newRow("existing section")
+        << QStringLiteral("F1") << QStringLiteral("'MyName' の設定に失敗しました");
+    QTest::newRow("new section") << QStringLiteral("F8")
+                                 << QStringLiteral("キー F8 の作成に失敗しました");
 }
 
-void TestSettingsStore::failingWriteRaisesAndKeepsOldFile()
-{
+void TestSettingsStore::failingWriteRaisesAndKeepsOldFile() {
     QFETCH(QString, section);
     QFETCH(QString, error);
     SettingsStore store(m_path);
@@ -412,23 +393,26 @@ void TestSettingsStore::failingWriteRaisesAndKeepsOldFile()
     QString raised;
     {
         FileSizeLimit full(before.size());
-        raised = errorOf([&] { store.writeText(section, QStringLiteral("MyName"), QStringLiteral("山田")); });
+        raised = errorOf(
+            [&] { store.writeText(section, QStringLiteral("MyName"), QStringLiteral("山田")); });
     }
     QCOMPARE(raised, error);
     QCOMPARE(readAll(m_path), before);
-    QCOMPARE(QFileInfo(m_path).dir().entryList(QDir::Files), QStringList{QStringLiteral("Quenlo.reg")});
+    QCOMPARE(QFileInfo(m_path).dir().entryList(QDir::Files),
+             QStringList{QStringLiteral("Quenlo.reg")});
     QCOMPARE(store.readInteger(QStringLiteral("F1"), QStringLiteral("X"), 0), 10);
 }
 
-void TestSettingsStore::storesOpenTogetherKeepEachOthersWrites()
-{
+void TestSettingsStore::storesOpenTogetherKeepEachOthersWrites() {
     SettingsStore outer(m_path);
     SettingsStore inner(m_path);
     inner.writeText(QStringLiteral("F8"), QStringLiteral("HOST"), QStringLiteral("server"));
     outer.writeFlag(QStringLiteral("F8"), QStringLiteral("CB"), true);
-    QCOMPARE(outer.readText(QStringLiteral("F8"), QStringLiteral("HOST"), {}), QStringLiteral("server"));
+    QCOMPARE(outer.readText(QStringLiteral("F8"), QStringLiteral("HOST"), {}),
+             QStringLiteral("server"));
     SettingsStore later(m_path);
-    QCOMPARE(later.readText(QStringLiteral("F8"), QStringLiteral("HOST"), {}), QStringLiteral("server"));
+    QCOMPARE(later.readText(QStringLiteral("F8"), QStringLiteral("HOST"), {}),
+             QStringLiteral("server"));
     QCOMPARE(later.readFlag(QStringLiteral("F8"), QStringLiteral("CB"), false), true);
 }
 
