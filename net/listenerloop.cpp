@@ -60,6 +60,7 @@ struct ListenerLoop::State {
     int wakeFd = -1;
     Limits limits;
     Sink sink;
+    std::vector<ListenerEvent> produced;  // handed to the sink at the end of each round
     Queue unfinished;  // still reading the message
     Queue lingering;   // replied, waiting for the peer's close
     std::vector<Connection *> closed;  // freed after the current batch of events
@@ -141,7 +142,7 @@ void ListenerLoop::State::acceptAll()
             close(c);
             continue;
         }
-        sink(ListenerEvent{ListenerEvent::Kind::Contact, {}, {}, c->peer});
+        produced.push_back(ListenerEvent{ListenerEvent::Kind::Contact, {}, {}, c->peer});
         // A sender writes at once, so its message is often here already.
         onReadable(c);
     }
@@ -193,7 +194,7 @@ void ListenerLoop::State::replyAndDeliver(Connection *c)
     c->replied = true;
     c->deadline = Clock::now() + limits.lingerAfterReply;
     lingering.pushBack(c);
-    sink(ListenerEvent{ListenerEvent::Kind::Message, c->decoder.sender(), c->decoder.text(), c->peer});
+    produced.push_back(ListenerEvent{ListenerEvent::Kind::Message, c->decoder.sender(), c->decoder.text(), c->peer});
 }
 
 void ListenerLoop::State::sweep(Clock::time_point now)
@@ -226,7 +227,7 @@ int ListenerLoop::State::msUntilNextDeadline(Clock::time_point now) const
 }
 
 ListenerLoop::ListenerLoop(int listenFd, Limits limits, Sink sink)
-    : m_state(new State{listenFd, -1, -1, limits, std::move(sink), {}, {}, {}, false, {}, {}})
+    : m_state(new State{listenFd, -1, -1, limits, std::move(sink), {}, {}, {}, {}, false, {}, {}})
 {
     m_state->epollFd = epoll_create1(EPOLL_CLOEXEC);
     m_state->wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
@@ -283,6 +284,12 @@ void ListenerLoop::run()
             } else if (auto *c = static_cast<Connection *>(tag); c->fd >= 0) {
                 s.onReadable(c);
             }
+        }
+        // One hand-over per round rather than per event: the owner's thread is woken once
+        // for everything that arrived together.
+        if (!s.produced.empty()) {
+            s.sink(s.produced);
+            s.produced.clear();
         }
         s.sweep(Clock::now());
         for (Connection *c : s.closed)

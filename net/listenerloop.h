@@ -9,6 +9,7 @@
 #include <chrono>
 #include <functional>
 #include <thread>
+#include <vector>
 
 struct ListenerEvent {
     enum class Kind { Contact, Message } kind;
@@ -24,7 +25,9 @@ public:
         std::chrono::milliseconds lingerAfterReply;
         int maxConnections;
     };
-    using Sink = std::function<void(ListenerEvent &&)>;  // called on the loop's thread
+    // Called on the loop's thread once per round of socket events with what that round
+    // produced, in order; it takes the events out of the vector.
+    using Sink = std::function<void(std::vector<ListenerEvent> &)>;
 
     // Takes over listenFd, a listening non-blocking socket. Throws std::system_error
     // when the loop cannot be set up.

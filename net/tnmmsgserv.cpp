@@ -4,10 +4,12 @@
 #include "net/listenerloop.h"
 
 #include <QPointer>
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
 #include <deque>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <netinet/in.h>
@@ -32,18 +34,21 @@ struct TNMMSGServ::Private {
     // a handler runs a nested event loop) in arrival order.
     std::deque<ListenerEvent> inbox;
 
-    void handOver(ListenerEvent &&event);
+    void handOver(std::vector<ListenerEvent> &events);
     void deliver();
     bool fail(const QString &text);
 };
 
-void TNMMSGServ::Private::handOver(ListenerEvent &&event)
+void TNMMSGServ::Private::handOver(std::vector<ListenerEvent> &events)
 {
     bool wake;
     {
         const std::lock_guard lock(mutex);
         wake = arrived.empty();
-        arrived.push_back(std::move(event));
+        if (wake)
+            arrived.swap(events);  // the emptied vector goes back to the loop for reuse
+        else
+            std::move(events.begin(), events.end(), std::back_inserter(arrived));
     }
     if (wake)
         QMetaObject::invokeMethod(q, [this] { deliver(); }, Qt::QueuedConnection);
@@ -126,7 +131,7 @@ bool TNMMSGServ::listen(const QHostAddress &address)
                                       std::max(1, d->limits.maxConnections)};
     try {
         d->loop = std::make_unique<ListenerLoop>(
-                fd, limits, [d = d](ListenerEvent &&event) { d->handOver(std::move(event)); });
+                fd, limits, [d = d](std::vector<ListenerEvent> &events) { d->handOver(events); });
     } catch (const std::system_error &e) {
         return d->fail(QString::fromLocal8Bit(e.what()));
     }
