@@ -97,7 +97,7 @@ fi
 [ -f "$SHARED/run_limit.sh" ] || { echo "no shared bench folder at $SHARED (set MIREVO_SHARED_BENCH)" >&2; exit 1; }
 SHARED=$(cd "$SHARED" && pwd)
 echo "building the listener (Release) in $BUILD and the reference tools in $BENCH_BIN" >&2
-cmake -S "$REPO" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S "$REPO" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 ninja -C "$BUILD" -j2 listener >/dev/null
 mkdir -p "$BENCH_BIN"
 for f in refserver loadgen blockclient; do
