@@ -35,17 +35,21 @@ private Q_SLOTS:
     void answersQueriesWithTheCurrentParticipants();
     void keepsReceivingWhileAnAnswerWaits();
     void reportsAnAskerThatCannotBeReached();
+    void dropsParticipantsThatFellSilent();
     void refusesAPortThatIsTaken();
 
 private:
-    void startServer(const QStringList &extraArguments = {});
+    [[nodiscard]] bool startServer(const QStringList &extraArguments = {});
+    void collectOutput();
     // Posts one message to the server as a client would.
-    void post(const QString &from, const QString &text);
-    // Waits for a line of the server's output that contains the text; returns it.
-    QString waitForOutput(const QString &contains);
-    Received nextAnswer();
+    [[nodiscard]] bool post(const QString &from, const QString &text);
+    // Waits for the server to print a line that contains the text, after the lines already
+    // matched.
+    [[nodiscard]] bool waitForOutput(const QString &contains);
+    [[nodiscard]] bool nextAnswer(Received &answer);
 
     QProcess *m_server = nullptr;
+    QByteArray m_outputBytes;
     QString m_output;
     qsizetype m_outputSeen = 0;
     TNMMSGServ *m_asker = nullptr;
@@ -54,6 +58,7 @@ private:
 
 void TestServerProcess::init()
 {
+    m_outputBytes.clear();
     m_output.clear();
     m_outputSeen = 0;
     m_answers.clear();
@@ -76,73 +81,90 @@ void TestServerProcess::cleanup()
     m_asker = nullptr;
 }
 
-void TestServerProcess::startServer(const QStringList &extraArguments)
+bool TestServerProcess::startServer(const QStringList &extraArguments)
 {
     m_server = new QProcess;
     m_server->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    connect(m_server, &QProcess::readyReadStandardOutput, this,
-            [this] { m_output += QString::fromUtf8(m_server->readAllStandardOutput()); });
+    connect(m_server, &QProcess::readyReadStandardOutput, this, &TestServerProcess::collectOutput);
     m_server->start(QStringLiteral(MIREVO_SERVER_PATH), QStringList{u"--bind"_s, serverAddress} + extraArguments);
-    QVERIFY2(m_server->waitForStarted(), qPrintable(m_server->errorString()));
-    waitForOutput(u"listening on 127.0.0.1:6711"_s);
+    if (!m_server->waitForStarted()) {
+        qWarning() << "mirevo-server did not start:" << m_server->errorString();
+        return false;
+    }
+    return waitForOutput(u"listening on 127.0.0.1:6711"_s);
 }
 
-void TestServerProcess::post(const QString &from, const QString &text)
+void TestServerProcess::collectOutput()
+{
+    // Decoded as a whole, so that a character split between two reads stays whole.
+    m_outputBytes += m_server->readAllStandardOutput();
+    m_output = QString::fromUtf8(m_outputBytes);
+}
+
+bool TestServerProcess::post(const QString &from, const QString &text)
 {
     TNMMsg client;
     client.Host = serverAddress;
     client.FromName = from;
     try {
         client.PostIt(text);
+        return true;
     } catch (const ESockError &e) {
-        QFAIL(qPrintable(u"posting to the server failed: "_s + e.text()));
+        qWarning() << "posting to the server failed:" << e.text();
+        return false;
     }
 }
 
-QString TestServerProcess::waitForOutput(const QString &contains)
+bool TestServerProcess::waitForOutput(const QString &contains)
 {
     qsizetype at = -1;
-    QTRY_VERIFY2_WITH_TIMEOUT((at = m_output.indexOf(contains, m_outputSeen)) >= 0,
-                              qPrintable(u"no \"%1\" in the output:\n%2"_s.arg(contains, m_output)), waitMs);
-    const qsizetype lineStart = m_output.lastIndexOf(u'\n', at) + 1;
-    const qsizetype lineEnd = m_output.indexOf(u'\n', at);
-    m_outputSeen = lineEnd + 1;
-    return m_output.mid(lineStart, lineEnd - lineStart);
+    if (!QTest::qWaitFor([&] { collectOutput();
+        return (at = m_output.indexOf(contains, m_outputSeen)) >= 0; }, waitMs)) {
+        qWarning().noquote() << "no" << contains << "in the server's output:\n" << m_output;
+        return false;
+    }
+    m_outputSeen = m_output.indexOf(u'\n', at) + 1;
+    return true;
 }
 
-Received TestServerProcess::nextAnswer()
+bool TestServerProcess::nextAnswer(Received &answer)
 {
-    [&] { QTRY_VERIFY_WITH_TIMEOUT(!m_answers.isEmpty(), waitMs); }();
-    return m_answers.isEmpty() ? Received{} : m_answers.takeFirst();
+    if (!QTest::qWaitFor([&] { return !m_answers.isEmpty(); }, waitMs)) {
+        qWarning().noquote() << "no answer arrived; the server's output:\n" << m_output;
+        return false;
+    }
+    answer = m_answers.takeFirst();
+    return true;
 }
 
 void TestServerProcess::answersQueriesWithTheCurrentParticipants()
 {
-    startServer();
-    post(u"127.0.0.2"_s, u" PC1 127.0.0.2"_s + connected);
-    waitForOutput(u"connected \"PC1\" 127.0.0.2"_s);
-    post(u"127.0.0.3"_s, u" 会議室 PC 127.0.0.3"_s + connected);
-    waitForOutput(u"connected \"会議室 PC\" 127.0.0.3"_s);
+    QVERIFY(startServer());
+    QVERIFY(post(u"127.0.0.2"_s, u" PC1 127.0.0.2"_s + connected));
+    QVERIFY(waitForOutput(u"connected \"PC1\" 127.0.0.2"_s));
+    QVERIFY(post(u"127.0.0.3"_s, u" 会議室 PC 127.0.0.3"_s + connected));
+    QVERIFY(waitForOutput(u"connected \"会議室 PC\" 127.0.0.3"_s));
 
-    post(askerAddress, u"0"_s);
-    Received answer = nextAnswer();
+    QVERIFY(post(askerAddress, u"0"_s));
+    Received answer;
+    QVERIFY(nextAnswer(answer));
     QCOMPARE(answer.from, QString());
     const QRegularExpression twoParticipants(
         u"^Mirevo Server > 参加ユーザー 2 人 \\(\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d 現在\\)\r\n"
         "  PC1  127\\.0\\.0\\.2  \\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d から\r\n"
         "  会議室 PC  127\\.0\\.0\\.3  \\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d から$"_s);
     QVERIFY2(twoParticipants.match(answer.text).hasMatch(), qPrintable(answer.text));
-    waitForOutput(u"query from 127.0.0.2 answered (2 in the list)"_s);
+    QVERIFY(waitForOutput(u"query from 127.0.0.2 answered (2 in the list)"_s));
 
-    post(u"127.0.0.3"_s, u" 会議室 PC 127.0.0.3"_s + disconnected);
-    waitForOutput(u"disconnected \"会議室 PC\" 127.0.0.3"_s);
-    post(u"127.0.0.3"_s, u" 会議室 PC 127.0.0.3"_s + disconnected);
-    waitForOutput(u"(was not a participant)"_s);
-    post(u"127.0.0.3"_s, u"hello > there"_s);
-    waitForOutput(u"ignored a message from 127.0.0.1 (sender field \"127.0.0.3\"): \"hello > there\""_s);
+    QVERIFY(post(u"127.0.0.3"_s, u" 会議室 PC 127.0.0.3"_s + disconnected));
+    QVERIFY(waitForOutput(u"disconnected \"会議室 PC\" 127.0.0.3"_s));
+    QVERIFY(post(u"127.0.0.3"_s, u" 会議室 PC 127.0.0.3"_s + disconnected));
+    QVERIFY(waitForOutput(u"(was not a participant)"_s));
+    QVERIFY(post(u"127.0.0.3"_s, u"hello > there"_s));
+    QVERIFY(waitForOutput(u"ignored a message from 127.0.0.1 (sender field \"127.0.0.3\"): \"hello > there\""_s));
 
-    post(askerAddress, u"0"_s);
-    answer = nextAnswer();
+    QVERIFY(post(askerAddress, u"0"_s));
+    QVERIFY(nextAnswer(answer));
     QVERIFY2(answer.text.startsWith(u"Mirevo Server > 参加ユーザー 1 人 ("_s), qPrintable(answer.text));
     QCOMPARE(answer.text.count(u"\r\n"_s), 1);
     QVERIFY(answer.text.contains(u"\r\n  PC1  127.0.0.2  "_s));
@@ -151,8 +173,8 @@ void TestServerProcess::answersQueriesWithTheCurrentParticipants()
     QVERIFY(m_server->waitForFinished(waitMs));
     QCOMPARE(m_server->exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_server->exitCode(), 0);
-    waitForOutput(u"stopping on SIGTERM"_s);
-    waitForOutput(u"stopped"_s);
+    QVERIFY(waitForOutput(u"stopping on SIGTERM"_s));
+    QVERIFY(waitForOutput(u"stopped"_s));
 }
 
 void TestServerProcess::keepsReceivingWhileAnAnswerWaits()
@@ -160,38 +182,53 @@ void TestServerProcess::keepsReceivingWhileAnAnswerWaits()
     // An asker that accepts the answer's connection and then says nothing.
     QTcpServer silentAsker;
     QVERIFY(silentAsker.listen(QHostAddress(u"127.0.0.4"_s), 6711));
-    startServer();
+    QVERIFY(startServer());
 
-    post(u"127.0.0.4"_s, u"0"_s);
+    QVERIFY(post(u"127.0.0.4"_s, u"0"_s));
     QVERIFY(silentAsker.hasPendingConnections() || silentAsker.waitForNewConnection(waitMs));
     QTcpSocket *held = silentAsker.nextPendingConnection();
 
     // While that answer waits for its reply, announcements and queries still arrive.
-    post(u"127.0.0.5"_s, u" PC5 127.0.0.5"_s + connected);
-    waitForOutput(u"connected \"PC5\" 127.0.0.5"_s);
-    post(askerAddress, u"0"_s);
+    QVERIFY(post(u"127.0.0.5"_s, u" PC5 127.0.0.5"_s + connected));
+    QVERIFY(waitForOutput(u"connected \"PC5\" 127.0.0.5"_s));
+    QVERIFY(post(askerAddress, u"0"_s));
     QVERIFY2(!m_output.contains(u"query from 127.0.0.4"_s), qPrintable(m_output));
     QVERIFY(m_answers.isEmpty());
 
     // The silent asker goes away: its answer ends and the waiting one goes out.
     held->abort();
-    waitForOutput(u"query from 127.0.0.4"_s);
-    QVERIFY(nextAnswer().text.contains(u"  PC5  127.0.0.5  "_s));
-    waitForOutput(u"query from 127.0.0.2 answered (1 in the list)"_s);
+    QVERIFY(waitForOutput(u"query from 127.0.0.4"_s));
+    Received answer;
+    QVERIFY(nextAnswer(answer));
+    QVERIFY2(answer.text.contains(u"  PC5  127.0.0.5  "_s), qPrintable(answer.text));
+    QVERIFY(waitForOutput(u"query from 127.0.0.2 answered (1 in the list)"_s));
 }
 
 void TestServerProcess::reportsAnAskerThatCannotBeReached()
 {
-    startServer();
-    post(u"127.0.0.9"_s, u"0"_s); // nothing listens there
-    waitForOutput(u"query from 127.0.0.9 failed: Connection Failed"_s);
-    post(askerAddress, u"0"_s);
-    QVERIFY(nextAnswer().text.startsWith(u"Mirevo Server > 参加ユーザー 0 人"_s));
+    QVERIFY(startServer());
+    QVERIFY(post(u"127.0.0.9"_s, u"0"_s)); // nothing listens there
+    QVERIFY(waitForOutput(u"query from 127.0.0.9 failed: Connection Failed"_s));
+    QVERIFY(post(askerAddress, u"0"_s));
+    Received answer;
+    QVERIFY(nextAnswer(answer));
+    QVERIFY2(answer.text.startsWith(u"Mirevo Server > 参加ユーザー 0 人"_s), qPrintable(answer.text));
+}
+
+void TestServerProcess::dropsParticipantsThatFellSilent()
+{
+    QVERIFY(startServer({u"--expire"_s, u"1s"_s}));
+    QVERIFY(post(u"127.0.0.3"_s, u" PC3 127.0.0.3"_s + connected));
+    QVERIFY(waitForOutput(u"expired \"PC3\" 127.0.0.3 (silent since "_s));
+    QVERIFY(post(askerAddress, u"0"_s));
+    Received answer;
+    QVERIFY(nextAnswer(answer));
+    QVERIFY2(answer.text.startsWith(u"Mirevo Server > 参加ユーザー 0 人"_s), qPrintable(answer.text));
 }
 
 void TestServerProcess::refusesAPortThatIsTaken()
 {
-    startServer();
+    QVERIFY(startServer());
     QProcess second;
     second.start(QStringLiteral(MIREVO_SERVER_PATH), {u"--bind"_s, serverAddress});
     QVERIFY(second.waitForFinished(waitMs));

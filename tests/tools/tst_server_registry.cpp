@@ -60,6 +60,8 @@ private Q_SLOTS:
     void splitsLongListsIntoMessagesThatFit();
     void parsesDurations_data();
     void parsesDurations();
+    void printsDurationsItReadsBack_data();
+    void printsDurationsItReadsBack();
 };
 
 void TestServerRegistry::parsesMessages_data()
@@ -327,6 +329,25 @@ void TestServerRegistry::parsesDurations()
         QVERIFY2(!parsed, qPrintable(u"accepted as %1 s"_s.arg(parsed ? parsed->count() : 0)));
     else
         QCOMPARE(parsed.value_or(-1s).count(), seconds);
+}
+
+void TestServerRegistry::printsDurationsItReadsBack_data()
+{
+    QTest::addColumn<qint64>("seconds");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("never") << qint64(0) << u"0"_s;
+    QTest::newRow("day") << qint64(86400) << u"1d"_s;
+    QTest::newRow("hours") << qint64(7200) << u"2h"_s;
+    QTest::newRow("minutes") << qint64(5400) << u"90m"_s;
+    QTest::newRow("seconds") << qint64(61) << u"61s"_s;
+}
+
+void TestServerRegistry::printsDurationsItReadsBack()
+{
+    QFETCH(qint64, seconds);
+    QFETCH(QString, text);
+    QCOMPARE(formatDuration(std::chrono::seconds(seconds)), text);
+    QCOMPARE(parseDuration(text).value_or(-1s).count(), seconds);
 }
 
 QTEST_GUILESS_MAIN(TestServerRegistry)

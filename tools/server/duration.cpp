@@ -24,3 +24,17 @@ std::optional<std::chrono::seconds> parseDuration(const QString &text)
         return std::nullopt;
     return std::chrono::seconds(count * unit);
 }
+
+QString formatDuration(std::chrono::seconds duration)
+{
+    const qint64 s = duration.count();
+    if (s == 0)
+        return QStringLiteral("0");
+    if (s % 86400 == 0)
+        return QStringLiteral("%1d").arg(s / 86400);
+    if (s % 3600 == 0)
+        return QStringLiteral("%1h").arg(s / 3600);
+    if (s % 60 == 0)
+        return QStringLiteral("%1m").arg(s / 60);
+    return QStringLiteral("%1s").arg(s);
+}

@@ -7,3 +7,6 @@
 #include <optional>
 
 std::optional<std::chrono::seconds> parseDuration(const QString &text);
+
+// The shortest text parseDuration reads back as the same duration ("24h", "90m", "0").
+QString formatDuration(std::chrono::seconds duration);

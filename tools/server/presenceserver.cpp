@@ -1,5 +1,6 @@
 #include "presenceserver.h"
 
+#include "duration.h"
 #include "participantlist.h"
 #include "presencemessage.h"
 #include "replyqueue.h"
@@ -80,7 +81,7 @@ bool PresenceServer::start()
     if (!m_listener->listen(m_options.bind))
         return false;
     const QString expiry = m_options.expireAfter > 0s
-        ? QStringLiteral("participants silent for %1 s are dropped").arg(m_options.expireAfter.count())
+        ? QStringLiteral("participants silent for %1 are dropped").arg(formatDuration(m_options.expireAfter))
         : QStringLiteral("participants never expire");
     logEvent(QStringLiteral("listening on %1:%2, answers go to port %3, %4")
                  .arg(m_options.bind.toString())
