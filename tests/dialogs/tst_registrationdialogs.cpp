@@ -4,6 +4,7 @@
 #include "support/fakedialogs.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest/QTest>
@@ -86,6 +87,9 @@ void TestRegistrationDialogs::nameDialogStoresAndSetsTheOwnName()
     m_settings.prepare(F1, {QStringLiteral("\"MyName\"=\"old name\"")});
     openName();
     QCOMPARE(m_form->size(), QSize(423, 118));
+    const QFont captionFont = control<QLabel>("Label3")->font(); // bold, still the form's 12 px
+    QVERIFY(captionFont.bold());
+    QCOMPARE(captionFont.pixelSize(), 12);
     QCOMPARE(field()->text(), QStringLiteral("old name"));
     QPushButton *store = control<QPushButton>("Button1");
     QVERIFY(!store->isEnabled());
