@@ -85,7 +85,11 @@ idle_one() {
 
 if [ "${MIREVO_BENCH_IDLE_INNER:-}" = 1 ]; then
 	ip link set lo up
-	ulimit -n $((IDLE * 2 + 12000))
+	# each side holds IDLE sockets; the hard limit may be all that can be had
+	want=$((IDLE + 2000)) hard=$(ulimit -Hn)
+	[ "$hard" != unlimited ] && [ "$hard" -lt "$want" ] && want=$hard
+	ulimit -n "$want"
+	echo "open-file limit $(ulimit -n)" >&2
 	idle_one reference "$PORT" "$BENCH_BIN/refserver" "$PORT"
 	sleep 1
 	idle_one TNMMSGServ "$OURS_PORT" "$LISTENER" --port "$OURS_PORT"
