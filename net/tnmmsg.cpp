@@ -228,13 +228,11 @@ QByteArray TNMMsg::PostIt(const QString &text)
                 d->timeouts.reply);
         if (socket.bytesAvailable() >= wire::ReplyBytes)
             reply = socket.read(wire::ReplyBytes);
-        else if (wait.error == QAbstractSocket::RemoteHostClosedError
-                 || (!wait.error && !wait.timedOut)) {
-            // the peer closed without a reply: an empty reply, no error
-        } else if (wait.timedOut)
+        else if (wait.timedOut)
             failure = sockerr::text(sockerr::TimedOut);
-        else
+        else if (wait.error && *wait.error != QAbstractSocket::RemoteHostClosedError)
             failure = sockerr::text(sockerr::numberFor(*wait.error));
+        // otherwise the peer closed without a reply: an empty reply, no error
     }
     socket.abort();
     Q_EMIT OnDisconnect();

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -136,6 +137,12 @@ int listen(const QStringList &arguments)
     ::sigaction(SIGTERM, &action, nullptr);
     QSocketNotifier stopNotifier(stopPipe[0], QSocketNotifier::Read);
     QObject::connect(&stopNotifier, &QSocketNotifier::activated, qApp, &QCoreApplication::quit);
+
+    // Idle peers each hold a descriptor: allow as many as the system lets this process have.
+    if (rlimit files{}; ::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &files);
+    }
 
     TNMMSGServ server;
     server.Port = *listenPort;

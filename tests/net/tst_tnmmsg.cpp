@@ -7,6 +7,11 @@
 #include "support/scriptedpeer.h"
 
 #include <QTcpServer>
+#include <QTcpSocket>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -52,6 +57,33 @@ quint16 closedPort()
     probe.listen(QHostAddress::LocalHost);
     return probe.serverPort();  // closed again when probe goes
 }
+
+// A listener that never accepts, its queue already full: further connection attempts
+// are left unanswered, as behind a host that has gone away.
+class SaturatedListener {
+public:
+    SaturatedListener()
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(m_fd, reinterpret_cast<sockaddr *>(&address), length);
+        ::listen(m_fd, 0);
+        ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        for (QTcpSocket &filler : m_fillers)
+            filler.connectToHost(QHostAddress::LocalHost, m_port);
+    }
+    ~SaturatedListener() { ::close(m_fd); }
+    quint16 port() const { return m_port; }
+
+private:
+    int m_fd;
+    quint16 m_port;
+    QTcpSocket m_fillers[3];
+};
 
 } // namespace
 
@@ -102,40 +134,46 @@ private Q_SLOTS:
     void failures_data()
     {
         QTest::addColumn<QString>("host");
-        QTest::addColumn<bool>("listening");
+        QTest::addColumn<QString>("destination");  // "peer", "closed port", "saturated"
         QTest::addColumn<int>("handledAnswer");  // -1: no handler; 0/1: Handled; 2: mend Host
         QTest::addColumn<QStringList>("events");
         QTest::addColumn<QString>("outcome");
         const QString ok = u"reply:"_s + QString::fromLatin1(OkReply);
         QTest::newRow("unresolvable, Handled left false")
-                << u"no-such-host.invalid"_s << true << -1 << QStringList{u"OnInvalidHost"_s}
+                << u"no-such-host.invalid"_s << u"peer"_s << -1 << QStringList{u"OnInvalidHost"_s}
                 << u"error:Null Remote Address"_s;
         QTest::newRow("unresolvable, Handled set: raised once, resolved again")
-                << u"no-such-host.invalid"_s << true << 1 << QStringList{u"OnInvalidHost"_s}
+                << u"no-such-host.invalid"_s << u"peer"_s << 1 << QStringList{u"OnInvalidHost"_s}
                 << u"error:Null Remote Address"_s;
         QTest::newRow("handler mends the host")
-                << u"no-such-host.invalid"_s << true << 2
+                << u"no-such-host.invalid"_s << u"peer"_s << 2
                 << QStringList{u"OnInvalidHost"_s, u"OnConnect"_s, u"OnDisconnect"_s} << ok;
         QTest::newRow("0.0.0.0 is no address")
-                << u"0.0.0.0"_s << true << -1 << QStringList{u"OnInvalidHost"_s} << u"error:Null Remote Address"_s;
-        QTest::newRow("no listener") << u"127.0.0.1"_s << false << -1 << QStringList{u"OnConnectionFailed"_s}
-                                     << u"error:Connection Failed"_s;
-        QTest::newRow("unreachable network") << u"10.255.255.1"_s << true << -1
+                << u"0.0.0.0"_s << u"peer"_s << -1 << QStringList{u"OnInvalidHost"_s} << u"error:Null Remote Address"_s;
+        QTest::newRow("no listener") << u"127.0.0.1"_s << u"closed port"_s << -1
+                                     << QStringList{u"OnConnectionFailed"_s} << u"error:Connection Failed"_s;
+        QTest::newRow("connection not answered in time")
+                << u"127.0.0.1"_s << u"saturated"_s << -1 << QStringList{u"OnConnectionFailed"_s}
+                << u"error:Connection Failed"_s;
+        QTest::newRow("unreachable network") << u"10.255.255.1"_s << u"peer"_s << -1
                                              << QStringList{u"OnConnectionFailed"_s} << u"error:Connection Failed"_s;
     }
     void failures()
     {
         QFETCH(QString, host);
-        QFETCH(bool, listening);
+        QFETCH(QString, destination);
         QFETCH(int, handledAnswer);
         QFETCH(QStringList, events);
         QFETCH(QString, outcome);
         ScriptedPeer peer;
         QVERIFY(peer.listen());
-        TNMMsg client({std::chrono::milliseconds(3000), std::chrono::milliseconds(3000)});
+        SaturatedListener saturated;
+        TNMMsg client({std::chrono::milliseconds(300), std::chrono::milliseconds(3000)});
         EventLog log(client);
         client.Host = host;
-        client.Port = listening ? peer.port() : closedPort();
+        client.Port = destination == u"peer" ? peer.port()
+                : destination == u"saturated" ? saturated.port()
+                                              : closedPort();
         if (handledAnswer >= 0)
             log.onInvalidHost = [&] {
                 if (handledAnswer == 2)
