@@ -30,7 +30,7 @@ QString valueName(int number)
 } // namespace
 
 TForm6::TForm6(Dialogs &dialogs, SetDestination setDestination, QWidget *owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       ui(std::make_unique<Ui::TForm6>()),
       m_guard(dialogs, this),
