@@ -90,8 +90,7 @@ void MessageDecoder::startField(int count)
         endField();
         return;
     }
-    m_want = count;
-    m_fields[m_stage == Stage::Text ? 1 : 0].reserve(count);
+    m_want = count;  // no reserve: a peer that names a count and goes silent costs nothing
 }
 
 void MessageDecoder::endField()
