@@ -56,21 +56,20 @@ private:
     QList<Received> m_answers;
 };
 
-void TestServerProcess::init()
-{
+void TestServerProcess::init() {
     m_outputBytes.clear();
     m_output.clear();
     m_outputSeen = 0;
     m_answers.clear();
     m_asker = new TNMMSGServ(this);
     QVERIFY2(m_asker->listen(QHostAddress(askerAddress)), qPrintable(m_asker->errorString()));
-    connect(m_asker, &TNMMSGServ::OnMSG, this, [this](const QString &from, const QString &text, const QHostAddress &) {
-        m_answers.append({from, text});
-    });
+    connect(m_asker, &TNMMSGServ::OnMSG, this,
+            [this](const QString &from, const QString &text, const QHostAddress &) {
+                m_answers.append({from, text});
+            });
 }
 
-void TestServerProcess::cleanup()
-{
+void TestServerProcess::cleanup() {
     if (m_server) {
         m_server->kill();
         m_server->waitForFinished();
@@ -81,12 +80,12 @@ void TestServerProcess::cleanup()
     m_asker = nullptr;
 }
 
-bool TestServerProcess::startServer(const QStringList &extraArguments)
-{
+bool TestServerProcess::startServer(const QStringList &extraArguments) {
     m_server = new QProcess;
     m_server->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     connect(m_server, &QProcess::readyReadStandardOutput, this, &TestServerProcess::collectOutput);
-    m_server->start(QStringLiteral(MIREVO_SERVER_PATH), QStringList{u"--bind"_s, serverAddress} + extraArguments);
+    m_server->start(QStringLiteral(MIREVO_SERVER_PATH),
+                    QStringList{u"--bind"_s, serverAddress} + extraArguments);
     if (!m_server->waitForStarted()) {
         qWarning() << "mirevo-server did not start:" << m_server->errorString();
         return false;
@@ -94,15 +93,13 @@ bool TestServerProcess::startServer(const QStringList &extraArguments)
     return waitForOutput(u"listening on 127.0.0.1:6711"_s);
 }
 
-void TestServerProcess::collectOutput()
-{
+void TestServerProcess::collectOutput() {
     // Decoded as a whole, so that a character split between two reads stays whole.
     m_outputBytes += m_server->readAllStandardOutput();
     m_output = QString::fromUtf8(m_outputBytes);
 }
 
-bool TestServerProcess::post(const QString &from, const QString &text)
-{
+bool TestServerProcess::post(const QString &from, const QString &text) {
     TNMMsg client;
     client.Host = serverAddress;
     client.FromName = from;
@@ -115,11 +112,14 @@ bool TestServerProcess::post(const QString &from, const QString &text)
     }
 }
 
-bool TestServerProcess::waitForOutput(const QString &contains)
-{
+bool TestServerProcess::waitForOutput(const QString &contains) {
     qsizetype at = -1;
-    if (!QTest::qWaitFor([&] { collectOutput();
-        return (at = m_output.indexOf(contains, m_outputSeen)) >= 0; }, waitMs)) {
+    if (!QTest::qWaitFor(
+            [&] {
+                collectOutput();
+                return (at = m_output.indexOf(contains, m_outputSeen)) >= 0;
+            },
+            waitMs)) {
         qWarning().noquote() << "no" << contains << "in the server's output:\n" << m_output;
         return false;
     }
@@ -127,8 +127,7 @@ bool TestServerProcess::waitForOutput(const QString &contains)
     return true;
 }
 
-bool TestServerProcess::nextAnswer(Received &answer)
-{
+bool TestServerProcess::nextAnswer(Received &answer) {
     if (!QTest::qWaitFor([&] { return !m_answers.isEmpty(); }, waitMs)) {
         qWarning().noquote() << "no answer arrived; the server's output:\n" << m_output;
         return false;
@@ -137,8 +136,7 @@ bool TestServerProcess::nextAnswer(Received &answer)
     return true;
 }
 
-void TestServerProcess::answersQueriesWithTheCurrentParticipants()
-{
+void TestServerProcess::answersQueriesWithTheCurrentParticipants() {
     QVERIFY(startServer());
     QVERIFY(post(u"127.0.0.2"_s, u" PC1 127.0.0.2"_s + connected));
     QVERIFY(waitForOutput(u"connected \"PC1\" 127.0.0.2"_s));
@@ -161,11 +159,13 @@ void TestServerProcess::answersQueriesWithTheCurrentParticipants()
     QVERIFY(post(u"127.0.0.3"_s, u" 会議室 PC 127.0.0.3"_s + disconnected));
     QVERIFY(waitForOutput(u"(was not a participant)"_s));
     QVERIFY(post(u"127.0.0.3"_s, u"hello > there"_s));
-    QVERIFY(waitForOutput(u"ignored a message from 127.0.0.1 (sender field \"127.0.0.3\"): \"hello > there\""_s));
+    QVERIFY(waitForOutput(
+        u"ignored a message from 127.0.0.1 (sender field \"127.0.0.3\"): \"hello > there\""_s));
 
     QVERIFY(post(askerAddress, u"0"_s));
     QVERIFY(nextAnswer(answer));
-    QVERIFY2(answer.text.startsWith(u"Mirevo Server > 参加ユーザー 1 人 ("_s), qPrintable(answer.text));
+    QVERIFY2(answer.text.startsWith(u"Mirevo Server > 参加ユーザー 1 人 ("_s),
+             qPrintable(answer.text));
     QCOMPARE(answer.text.count(u"\r\n"_s), 1);
     QVERIFY(answer.text.contains(u"\r\n  PC1  127.0.0.2  "_s));
 
@@ -177,8 +177,7 @@ void TestServerProcess::answersQueriesWithTheCurrentParticipants()
     QVERIFY(waitForOutput(u"stopped"_s));
 }
 
-void TestServerProcess::keepsReceivingWhileAnAnswerWaits()
-{
+void TestServerProcess::keepsReceivingWhileAnAnswerWaits() {
     // An asker that accepts the answer's connection and then says nothing.
     QTcpServer silentAsker;
     QVERIFY(silentAsker.listen(QHostAddress(u"127.0.0.4"_s), 6711));
@@ -204,30 +203,29 @@ void TestServerProcess::keepsReceivingWhileAnAnswerWaits()
     QVERIFY(waitForOutput(u"query from 127.0.0.2 answered (1 in the list)"_s));
 }
 
-void TestServerProcess::reportsAnAskerThatCannotBeReached()
-{
+void TestServerProcess::reportsAnAskerThatCannotBeReached() {
     QVERIFY(startServer());
     QVERIFY(post(u"127.0.0.9"_s, u"0"_s)); // nothing listens there
     QVERIFY(waitForOutput(u"query from 127.0.0.9 failed: Connection Failed"_s));
     QVERIFY(post(askerAddress, u"0"_s));
     Received answer;
     QVERIFY(nextAnswer(answer));
-    QVERIFY2(answer.text.startsWith(u"Mirevo Server > 参加ユーザー 0 人"_s), qPrintable(answer.text));
+    QVERIFY2(answer.text.startsWith(u"Mirevo Server > 参加ユーザー 0 人"_s),
+             qPrintable(answer.text));
 }
 
-void TestServerProcess::dropsParticipantsThatFellSilent()
-{
+void TestServerProcess::dropsParticipantsThatFellSilent() {
     QVERIFY(startServer({u"--expire"_s, u"1s"_s}));
     QVERIFY(post(u"127.0.0.3"_s, u" PC3 127.0.0.3"_s + connected));
     QVERIFY(waitForOutput(u"expired \"PC3\" 127.0.0.3 (silent since "_s));
     QVERIFY(post(askerAddress, u"0"_s));
     Received answer;
     QVERIFY(nextAnswer(answer));
-    QVERIFY2(answer.text.startsWith(u"Mirevo Server > 参加ユーザー 0 人"_s), qPrintable(answer.text));
+    QVERIFY2(answer.text.startsWith(u"Mirevo Server > 参加ユーザー 0 人"_s),
+             qPrintable(answer.text));
 }
 
-void TestServerProcess::refusesAPortThatIsTaken()
-{
+void TestServerProcess::refusesAPortThatIsTaken() {
     QVERIFY(startServer());
     QProcess second;
     second.start(QStringLiteral(MIREVO_SERVER_PATH), {u"--bind"_s, serverAddress});
@@ -235,7 +233,8 @@ void TestServerProcess::refusesAPortThatIsTaken()
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.exitCode(), 1);
     const QString error = QString::fromUtf8(second.readAllStandardError());
-    QVERIFY2(error.startsWith(u"mirevo-server: cannot listen on 127.0.0.1:6711: "_s), qPrintable(error));
+    QVERIFY2(error.startsWith(u"mirevo-server: cannot listen on 127.0.0.1:6711: "_s),
+             qPrintable(error));
 }
 
 QTEST_GUILESS_MAIN(TestServerProcess)

@@ -13,18 +13,17 @@ using Kind = PresenceMessage::Kind;
 using namespace Qt::StringLiterals;
 
 namespace QTest {
-template <> char *toString(const PresenceMessage &m)
-{
+template <> char *toString(const PresenceMessage &m) {
     static const char *const kinds[] = {"Connected", "Disconnected", "Query", "Malformed"};
     return qstrdup(QStringLiteral("%1(\"%2\", \"%3\")")
                        .arg(QString::fromLatin1(kinds[int(m.kind)]), m.computer, m.address)
                        .toUtf8()
                        .constData());
 }
-template <> char *toString(const Participant &p)
-{
+template <> char *toString(const Participant &p) {
     return qstrdup(QStringLiteral("Participant(\"%1\", %2, since %3, seen %4)")
-                       .arg(p.computer, p.address, p.since.toString(Qt::ISODate), p.lastSeen.toString(Qt::ISODate))
+                       .arg(p.computer, p.address, p.since.toString(Qt::ISODate),
+                            p.lastSeen.toString(Qt::ISODate))
                        .toUtf8()
                        .constData());
 }
@@ -33,8 +32,7 @@ template <> char *toString(const Participant &p)
 // A clock the test moves by hand.
 struct ManualClock {
     QDateTime now{QDate(2024, 5, 1), QTime(9, 0)};
-    Participants::Clock function()
-    {
+    Participants::Clock function() {
         return [this] { return now; };
     }
 };
@@ -64,24 +62,30 @@ private Q_SLOTS:
     void printsDurationsItReadsBack();
 };
 
-void TestServerRegistry::parsesMessages_data()
-{
+void TestServerRegistry::parsesMessages_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<PresenceMessage>("expected");
     const QString conn = QStringLiteral(" Connected 接続されました");
     const QString disc = QStringLiteral(" Disconnected 切断されました");
 
-    QTest::newRow("start") << (u" PC1 10.0.0.2"_s + conn) << PresenceMessage{Kind::Connected, u"PC1"_s, u"10.0.0.2"_s};
-    QTest::newRow("close") << (u" PC1 10.0.0.2"_s + disc) << PresenceMessage{Kind::Disconnected, u"PC1"_s, u"10.0.0.2"_s};
+    QTest::newRow("start") << (u" PC1 10.0.0.2"_s + conn)
+                           << PresenceMessage{Kind::Connected, u"PC1"_s, u"10.0.0.2"_s};
+    QTest::newRow("close") << (u" PC1 10.0.0.2"_s + disc)
+                           << PresenceMessage{Kind::Disconnected, u"PC1"_s, u"10.0.0.2"_s};
     QTest::newRow("query") << u"0"_s << PresenceMessage{Kind::Query, {}, {}};
-    QTest::newRow("japanese name") << (u" 営業部のパソコン 192.168.1.20"_s + conn)
-                                   << PresenceMessage{Kind::Connected, u"営業部のパソコン"_s, u"192.168.1.20"_s};
-    QTest::newRow("name with blanks") << (u" My PC 10.0.0.2"_s + disc)
-                                      << PresenceMessage{Kind::Disconnected, u"My PC"_s, u"10.0.0.2"_s};
-    QTest::newRow("client without address") << (u" PC1 "_s + conn) << PresenceMessage{Kind::Connected, u"PC1"_s, {}};
-    QTest::newRow("client without name or address") << (u"  "_s + conn) << PresenceMessage{Kind::Connected, {}, {}};
+    QTest::newRow("japanese name")
+        << (u" 営業部のパソコン 192.168.1.20"_s + conn)
+        << PresenceMessage{Kind::Connected, u"営業部のパソコン"_s, u"192.168.1.20"_s};
+    QTest::newRow("name with blanks")
+        << (u" My PC 10.0.0.2"_s + disc)
+        << PresenceMessage{Kind::Disconnected, u"My PC"_s, u"10.0.0.2"_s};
+    QTest::newRow("client without address")
+        << (u" PC1 "_s + conn) << PresenceMessage{Kind::Connected, u"PC1"_s, {}};
+    QTest::newRow("client without name or address")
+        << (u"  "_s + conn) << PresenceMessage{Kind::Connected, {}, {}};
     QTest::newRow("leading zeros name the same machine")
-        << (u" PC1 010.000.0.2"_s + conn) << PresenceMessage{Kind::Connected, u"PC1"_s, u"10.0.0.2"_s};
+        << (u" PC1 010.000.0.2"_s + conn)
+        << PresenceMessage{Kind::Connected, u"PC1"_s, u"10.0.0.2"_s};
 
     const PresenceMessage malformed;
     QTest::newRow("empty") << QString() << malformed;
@@ -99,15 +103,13 @@ void TestServerRegistry::parsesMessages_data()
     QTest::newRow("lower case") << u" PC1 10.0.0.2 connected 接続されました"_s << malformed;
 }
 
-void TestServerRegistry::parsesMessages()
-{
+void TestServerRegistry::parsesMessages() {
     QFETCH(QString, text);
     QFETCH(PresenceMessage, expected);
     QCOMPARE(parsePresenceMessage(text), expected);
 }
 
-void TestServerRegistry::chooseReplyDestination_data()
-{
+void TestServerRegistry::chooseReplyDestination_data() {
     QTest::addColumn<QString>("senderField");
     QTest::addColumn<QHostAddress>("peer");
     QTest::addColumn<QString>("expected");
@@ -119,55 +121,55 @@ void TestServerRegistry::chooseReplyDestination_data()
     QTest::newRow("field broadcast") << u"255.255.255.255"_s << peer << u"10.0.0.7"_s;
     QTest::newRow("field with blank") << u" 10.0.0.2"_s << peer << u"10.0.0.7"_s;
     QTest::newRow("field leading zeros") << u"010.0.0.02"_s << peer << u"10.0.0.2"_s;
-    QTest::newRow("mapped peer") << QString() << QHostAddress(u"::ffff:10.0.0.9"_s) << u"10.0.0.9"_s;
+    QTest::newRow("mapped peer") << QString() << QHostAddress(u"::ffff:10.0.0.9"_s)
+                                 << u"10.0.0.9"_s;
     QTest::newRow("no IPv4 anywhere") << QString() << QHostAddress(u"fe80::1"_s) << QString();
 }
 
-void TestServerRegistry::chooseReplyDestination()
-{
+void TestServerRegistry::chooseReplyDestination() {
     QFETCH(QString, senderField);
     QFETCH(QHostAddress, peer);
     QFETCH(QString, expected);
     QCOMPARE(replyDestination(senderField, peer), expected);
 }
 
-void TestServerRegistry::connectAndDisconnect()
-{
+void TestServerRegistry::connectAndDisconnect() {
     ManualClock clock;
     Participants registry(clock.function(), 24h);
     QCOMPARE(registry.connect(u"PC1"_s, u"10.0.0.2"_s), Participants::Change::Added);
     clock.now = clock.now.addSecs(60);
     QCOMPARE(registry.connect(u"PC2"_s, u"10.0.0.3"_s), Participants::Change::Added);
-    QCOMPARE(registry.list(), (QList<Participant>{
-                                  {u"PC1"_s, u"10.0.0.2"_s, QDateTime(QDate(2024, 5, 1), QTime(9, 0)), QDateTime(QDate(2024, 5, 1), QTime(9, 0))},
-                                  {u"PC2"_s, u"10.0.0.3"_s, QDateTime(QDate(2024, 5, 1), QTime(9, 1)), QDateTime(QDate(2024, 5, 1), QTime(9, 1))},
-                              }));
+    QCOMPARE(registry.list(),
+             (QList<Participant>{
+                 {u"PC1"_s, u"10.0.0.2"_s, QDateTime(QDate(2024, 5, 1), QTime(9, 0)),
+                  QDateTime(QDate(2024, 5, 1), QTime(9, 0))},
+                 {u"PC2"_s, u"10.0.0.3"_s, QDateTime(QDate(2024, 5, 1), QTime(9, 1)),
+                  QDateTime(QDate(2024, 5, 1), QTime(9, 1))},
+             }));
 
     QCOMPARE(registry.disconnect(u"PC1"_s, u"10.0.0.2"_s), Participants::Change::Removed);
     QCOMPARE(registry.size(), 1);
     QCOMPARE(registry.list().constFirst().computer, u"PC2"_s);
 }
 
-void TestServerRegistry::secondConnectFromAnAddressReplacesIt()
-{
+void TestServerRegistry::secondConnectFromAnAddressReplacesIt() {
     ManualClock clock;
     Participants registry(clock.function(), 24h);
     registry.connect(u"PC1"_s, u"10.0.0.2"_s);
     clock.now = clock.now.addSecs(3600);
     QCOMPARE(registry.connect(u"PC1-new"_s, u"10.0.0.2"_s), Participants::Change::Renewed);
-    QCOMPARE(registry.list(), (QList<Participant>{{u"PC1-new"_s, u"10.0.0.2"_s, clock.now, clock.now}}));
+    QCOMPARE(registry.list(),
+             (QList<Participant>{{u"PC1-new"_s, u"10.0.0.2"_s, clock.now, clock.now}}));
 }
 
-void TestServerRegistry::disconnectOfUnknownChangesNothing_data()
-{
+void TestServerRegistry::disconnectOfUnknownChangesNothing_data() {
     QTest::addColumn<QString>("computer");
     QTest::addColumn<QString>("address");
     QTest::newRow("unknown address") << u"PC1"_s << u"10.0.0.9"_s;
     QTest::newRow("other name at the address") << u"PC9"_s << u"10.0.0.2"_s;
 }
 
-void TestServerRegistry::disconnectOfUnknownChangesNothing()
-{
+void TestServerRegistry::disconnectOfUnknownChangesNothing() {
     QFETCH(QString, computer);
     QFETCH(QString, address);
     ManualClock clock;
@@ -178,8 +180,7 @@ void TestServerRegistry::disconnectOfUnknownChangesNothing()
     QCOMPARE(registry.list(), before);
 }
 
-void TestServerRegistry::expiresSilentParticipants()
-{
+void TestServerRegistry::expiresSilentParticipants() {
     ManualClock clock;
     Participants registry(clock.function(), 24h);
     const QDateTime start = clock.now;
@@ -187,7 +188,7 @@ void TestServerRegistry::expiresSilentParticipants()
     registry.connect(u"PC2"_s, u"10.0.0.3"_s);
 
     clock.now = start.addSecs(20 * 3600);
-    registry.seen(u"10.0.0.3"_s); // PC2 asked for the list
+    registry.seen(u"10.0.0.3"_s);  // PC2 asked for the list
     registry.seen(u"10.0.0.99"_s); // not a participant: nothing happens
 
     clock.now = start.addSecs(24 * 3600);
@@ -205,8 +206,7 @@ void TestServerRegistry::expiresSilentParticipants()
     QCOMPARE(registry.size(), 0);
 }
 
-void TestServerRegistry::neverExpiresWithZero()
-{
+void TestServerRegistry::neverExpiresWithZero() {
     ManualClock clock;
     Participants registry(clock.function(), 0s);
     registry.connect(u"PC1"_s, u"10.0.0.2"_s);
@@ -215,8 +215,7 @@ void TestServerRegistry::neverExpiresWithZero()
     QCOMPARE(registry.size(), 1);
 }
 
-void TestServerRegistry::listIsSortedByNameThenAddress()
-{
+void TestServerRegistry::listIsSortedByNameThenAddress() {
     ManualClock clock;
     Participants registry(clock.function(), 24h);
     registry.connect(u"pc2"_s, u"10.0.0.10"_s);
@@ -226,11 +225,11 @@ void TestServerRegistry::listIsSortedByNameThenAddress()
     QStringList order;
     for (const Participant &p : registry.list())
         order << p.computer + u' ' + p.address;
-    QCOMPARE(order, (QStringList{u"PC1 10.0.0.9"_s, u"PC1 10.0.0.11"_s, u"PC1 10.0.0.100"_s, u"pc2 10.0.0.10"_s}));
+    QCOMPARE(order, (QStringList{u"PC1 10.0.0.9"_s, u"PC1 10.0.0.11"_s, u"PC1 10.0.0.100"_s,
+                                 u"pc2 10.0.0.10"_s}));
 }
 
-void TestServerRegistry::formatsList()
-{
+void TestServerRegistry::formatsList() {
     const QDateTime t1(QDate(2024, 5, 1), QTime(9, 0));
     const QDateTime t2(QDate(2024, 5, 1), QTime(9, 5));
     const QList<Participant> participants{
@@ -245,14 +244,12 @@ void TestServerRegistry::formatsList()
                          "  (名前なし)  10.0.0.4  2024/05/01 09:05 から"_s});
 }
 
-void TestServerRegistry::formatsEmptyList()
-{
+void TestServerRegistry::formatsEmptyList() {
     QCOMPARE(formatParticipantList({}, QDateTime(QDate(2024, 5, 1), QTime(10, 23))),
              QStringList{u"Mirevo Server > 参加ユーザー 0 人 (2024/05/01 10:23 現在)"_s});
 }
 
-void TestServerRegistry::makesEveryNameSendableOnOneLine_data()
-{
+void TestServerRegistry::makesEveryNameSendableOnOneLine_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("shown");
     QTest::newRow("plain") << u"PC1"_s << u"PC1"_s;
@@ -265,8 +262,7 @@ void TestServerRegistry::makesEveryNameSendableOnOneLine_data()
     QTest::newRow("too long") << QString(70, u'x') << QString(63, u'x') + u'…';
 }
 
-void TestServerRegistry::makesEveryNameSendableOnOneLine()
-{
+void TestServerRegistry::makesEveryNameSendableOnOneLine() {
     QFETCH(QString, name);
     QFETCH(QString, shown);
     const QDateTime t(QDate(2024, 5, 1), QTime(9, 0));
@@ -277,21 +273,24 @@ void TestServerRegistry::makesEveryNameSendableOnOneLine()
     QCOMPARE(lines.at(1), u"  %1  10.0.0.2  2024/05/01 09:00 から"_s.arg(shown));
 }
 
-void TestServerRegistry::splitsLongListsIntoMessagesThatFit()
-{
+void TestServerRegistry::splitsLongListsIntoMessagesThatFit() {
     const QDateTime t(QDate(2024, 5, 1), QTime(9, 0));
     QList<Participant> participants;
     for (int i = 0; i < 400; ++i)
-        participants.append({u"コンピュータ%1"_s.arg(i, 3, 10, QLatin1Char('0')), u"10.0.%1.%2"_s.arg(i / 250).arg(i % 250), t, t});
+        participants.append({u"コンピュータ%1"_s.arg(i, 3, 10, QLatin1Char('0')),
+                             u"10.0.%1.%2"_s.arg(i / 250).arg(i % 250), t, t});
 
     const QStringList texts = formatParticipantList(participants, t);
     QVERIFY2(texts.size() > 1, "400 participants do not fit one message");
     QStringList lines;
     for (qsizetype i = 0; i < texts.size(); ++i) {
-        QVERIFY2(wireSize(texts.at(i)) <= maxMessageBytes, qPrintable(u"part %1: %2 bytes"_s.arg(i).arg(wireSize(texts.at(i)))));
+        QVERIFY2(wireSize(texts.at(i)) <= maxMessageBytes,
+                 qPrintable(u"part %1: %2 bytes"_s.arg(i).arg(wireSize(texts.at(i)))));
         QStringList partLines = texts.at(i).split(u"\r\n"_s);
-        QCOMPARE(partLines.takeFirst(),
-                 u"Mirevo Server > 参加ユーザー 400 人 (2024/05/01 09:00 現在) %1/%2"_s.arg(i + 1).arg(texts.size()));
+        QCOMPARE(
+            partLines.takeFirst(),
+            u"Mirevo Server > 参加ユーザー 400 人 (2024/05/01 09:00 現在) %1/%2"_s.arg(i + 1).arg(
+                texts.size()));
         lines += partLines;
     }
     QCOMPARE(lines.size(), 400);
@@ -302,8 +301,7 @@ void TestServerRegistry::splitsLongListsIntoMessagesThatFit()
     QCOMPARE(formatParticipantList(participants.mid(0, 3), t, 10).size(), 3);
 }
 
-void TestServerRegistry::parsesDurations_data()
-{
+void TestServerRegistry::parsesDurations_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<qint64>("seconds"); // -1: refused
     QTest::newRow("hours") << u"24h"_s << qint64(86400);
@@ -320,8 +318,7 @@ void TestServerRegistry::parsesDurations_data()
     QTest::newRow("overflow") << u"99999999999999d"_s << qint64(-1);
 }
 
-void TestServerRegistry::parsesDurations()
-{
+void TestServerRegistry::parsesDurations() {
     QFETCH(QString, text);
     QFETCH(qint64, seconds);
     const auto parsed = parseDuration(text);
@@ -331,8 +328,7 @@ void TestServerRegistry::parsesDurations()
         QCOMPARE(parsed.value_or(-1s).count(), seconds);
 }
 
-void TestServerRegistry::printsDurationsItReadsBack_data()
-{
+void TestServerRegistry::printsDurationsItReadsBack_data() {
     QTest::addColumn<qint64>("seconds");
     QTest::addColumn<QString>("text");
     QTest::newRow("never") << qint64(0) << u"0"_s;
@@ -342,8 +338,7 @@ void TestServerRegistry::printsDurationsItReadsBack_data()
     QTest::newRow("seconds") << qint64(61) << u"61s"_s;
 }
 
-void TestServerRegistry::printsDurationsItReadsBack()
-{
+void TestServerRegistry::printsDurationsItReadsBack() {
     QFETCH(qint64, seconds);
     QFETCH(QString, text);
     QCOMPARE(formatDuration(std::chrono::seconds(seconds)), text);

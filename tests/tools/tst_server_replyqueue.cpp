@@ -19,8 +19,7 @@ struct FakeSender {
     int deepest = 0;
     std::function<void(const QString &destination)> whileSending;
 
-    void operator()(const QString &destination)
-    {
+    void operator()(const QString &destination) {
         ++depth;
         deepest = std::max(deepest, depth);
         sent.append(destination);
@@ -48,8 +47,7 @@ private Q_SLOTS:
     void stopWhenIdleReportsIdle();
 };
 
-void TestServerReplyQueue::sendsOneAtATimeInArrivalOrder()
-{
+void TestServerReplyQueue::sendsOneAtATimeInArrivalOrder() {
     FakeSender sender;
     ReplyQueue queue([&](const QString &d) { sender(d); }, 16);
     QSignalSpy idle(&queue, &ReplyQueue::idle);
@@ -74,8 +72,7 @@ void TestServerReplyQueue::sendsOneAtATimeInArrivalOrder()
     QCOMPARE(sender.sent.constLast(), u"10.0.0.5"_s);
 }
 
-void TestServerReplyQueue::answersEachWaitingDestinationOnce()
-{
+void TestServerReplyQueue::answersEachWaitingDestinationOnce() {
     FakeSender sender;
     ReplyQueue queue([&](const QString &d) { sender(d); }, 16);
     QSignalSpy idle(&queue, &ReplyQueue::idle);
@@ -93,8 +90,7 @@ void TestServerReplyQueue::answersEachWaitingDestinationOnce()
     QCOMPARE(sender.sent, (QStringList{u"10.0.0.2"_s, u"10.0.0.3"_s, u"10.0.0.2"_s}));
 }
 
-void TestServerReplyQueue::refusesBeyondCapacity()
-{
+void TestServerReplyQueue::refusesBeyondCapacity() {
     FakeSender sender;
     ReplyQueue queue([&](const QString &d) { sender(d); }, 2);
     QSignalSpy idle(&queue, &ReplyQueue::idle);
@@ -110,8 +106,7 @@ void TestServerReplyQueue::refusesBeyondCapacity()
     QCOMPARE(sender.sent, (QStringList{u"10.0.0.1"_s, u"10.0.0.2"_s, u"10.0.0.3"_s}));
 }
 
-void TestServerReplyQueue::stopDropsWaitingAndReportsIdleAfterCurrentSend()
-{
+void TestServerReplyQueue::stopDropsWaitingAndReportsIdleAfterCurrentSend() {
     FakeSender sender;
     ReplyQueue queue([&](const QString &d) { sender(d); }, 16);
     QSignalSpy idle(&queue, &ReplyQueue::idle);
@@ -129,8 +124,7 @@ void TestServerReplyQueue::stopDropsWaitingAndReportsIdleAfterCurrentSend()
     QCOMPARE(idle.size(), 1);
 }
 
-void TestServerReplyQueue::stopWhenIdleReportsIdle()
-{
+void TestServerReplyQueue::stopWhenIdleReportsIdle() {
     FakeSender sender;
     ReplyQueue queue([&](const QString &d) { sender(d); }, 16);
     QSignalSpy idle(&queue, &ReplyQueue::idle);

@@ -1,16 +1,25 @@
 #include "duration.h"
 
-std::optional<std::chrono::seconds> parseDuration(const QString &text)
-{
+std::optional<std::chrono::seconds> parseDuration(const QString &text) {
     QString number = text.trimmed();
     qint64 unit = 3600;
     if (!number.isEmpty()) {
         switch (number.back().unicode()) {
-        case u's': unit = 1; break;
-        case u'm': unit = 60; break;
-        case u'h': unit = 3600; break;
-        case u'd': unit = 86400; break;
-        default: unit = 0; break;
+        case u's':
+            unit = 1;
+            break;
+        case u'm':
+            unit = 60;
+            break;
+        case u'h':
+            unit = 3600;
+            break;
+        case u'd':
+            unit = 86400;
+            break;
+        default:
+            unit = 0;
+            break;
         }
         if (unit != 0)
             number.chop(1);
@@ -25,8 +34,7 @@ std::optional<std::chrono::seconds> parseDuration(const QString &text)
     return std::chrono::seconds(count * unit);
 }
 
-QString formatDuration(std::chrono::seconds duration)
-{
+QString formatDuration(std::chrono::seconds duration) {
     const qint64 s = duration.count();
     if (s == 0)
         return QStringLiteral("0");

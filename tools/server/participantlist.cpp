@@ -6,21 +6,19 @@ namespace {
 constexpr qsizetype maxNameChars = 64;
 const QString lineEnd = QStringLiteral("\r\n");
 
-QString stamp(const QDateTime &t)
-{
+QString stamp(const QDateTime &t) {
     return t.toString(QStringLiteral("yyyy/MM/dd HH:mm"));
 }
 
-QString header(qsizetype total, const QDateTime &now, const QString &part)
-{
-    QString h = QStringLiteral("Mirevo Server > 参加ユーザー %1 人 (%2 現在)").arg(total).arg(stamp(now));
+QString header(qsizetype total, const QDateTime &now, const QString &part) {
+    QString h =
+        QStringLiteral("Mirevo Server > 参加ユーザー %1 人 (%2 現在)").arg(total).arg(stamp(now));
     if (!part.isEmpty())
         h += u' ' + part;
     return h;
 }
 
-QString participantLine(const Participant &p)
-{
+QString participantLine(const Participant &p) {
     QString name = p.computer.isEmpty() ? QStringLiteral("(名前なし)") : p.computer;
     if (name.size() > maxNameChars)
         name = name.left(maxNameChars - 1) + u'…';
@@ -28,8 +26,7 @@ QString participantLine(const Participant &p)
 }
 } // namespace
 
-QString wireSafeLine(const QString &text)
-{
+QString wireSafeLine(const QString &text) {
     QString safe;
     safe.reserve(text.size());
     for (qsizetype i = 0; i < text.size();) {
@@ -47,15 +44,13 @@ QString wireSafeLine(const QString &text)
     return safe;
 }
 
-int wireSize(const QString &text)
-{
+int wireSize(const QString &text) {
     QStringEncoder encoder("windows-31j");
     return int(QByteArray(encoder.encode(text)).size());
 }
 
 QStringList formatParticipantList(const QList<Participant> &participants, const QDateTime &now,
-                                  int maxBytes)
-{
+                                  int maxBytes) {
     const qsizetype total = participants.size();
     // Room for the longest header a part can have ("n/n" with n no larger than the total).
     const int headerRoom = wireSize(header(total, now, QStringLiteral("%1/%1").arg(total)));
@@ -75,7 +70,8 @@ QStringList formatParticipantList(const QList<Participant> &participants, const 
 
     QStringList texts;
     for (qsizetype i = 0; i < parts.size(); ++i) {
-        const QString part = parts.size() > 1 ? QStringLiteral("%1/%2").arg(i + 1).arg(parts.size()) : QString();
+        const QString part =
+            parts.size() > 1 ? QStringLiteral("%1/%2").arg(i + 1).arg(parts.size()) : QString();
         QStringList lines{header(total, now, part)};
         lines += parts.at(i);
         texts.append(lines.join(lineEnd));

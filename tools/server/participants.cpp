@@ -4,12 +4,9 @@
 #include <algorithm>
 
 Participants::Participants(Clock clock, std::chrono::seconds expireAfter)
-    : m_clock(std::move(clock)), m_expireAfter(expireAfter)
-{
-}
+    : m_clock(std::move(clock)), m_expireAfter(expireAfter) {}
 
-Participants::Change Participants::connect(const QString &computer, const QString &address)
-{
+Participants::Change Participants::connect(const QString &computer, const QString &address) {
     const QDateTime now = m_clock();
     for (Participant &p : m_entries) {
         if (p.address == address) {
@@ -21,24 +18,20 @@ Participants::Change Participants::connect(const QString &computer, const QStrin
     return Change::Added;
 }
 
-Participants::Change Participants::disconnect(const QString &computer, const QString &address)
-{
-    const auto removed = m_entries.removeIf([&](const Participant &p) {
-        return p.address == address && p.computer == computer;
-    });
+Participants::Change Participants::disconnect(const QString &computer, const QString &address) {
+    const auto removed = m_entries.removeIf(
+        [&](const Participant &p) { return p.address == address && p.computer == computer; });
     return removed > 0 ? Change::Removed : Change::Unknown;
 }
 
-void Participants::seen(const QString &address)
-{
+void Participants::seen(const QString &address) {
     for (Participant &p : m_entries) {
         if (p.address == address)
             p.lastSeen = m_clock();
     }
 }
 
-QList<Participant> Participants::expire()
-{
+QList<Participant> Participants::expire() {
     QList<Participant> expired;
     if (m_expireAfter.count() <= 0)
         return expired;
@@ -52,8 +45,7 @@ QList<Participant> Participants::expire()
     return expired;
 }
 
-QList<Participant> Participants::list() const
-{
+QList<Participant> Participants::list() const {
     QList<Participant> sorted = m_entries;
     std::stable_sort(sorted.begin(), sorted.end(), [](const Participant &a, const Participant &b) {
         const int byName = QString::compare(a.computer, b.computer, Qt::CaseInsensitive);
@@ -64,8 +56,7 @@ QList<Participant> Participants::list() const
     return sorted;
 }
 
-const Participant *Participants::find(const QString &address) const
-{
+const Participant *Participants::find(const QString &address) const {
     for (const Participant &p : m_entries) {
         if (p.address == address)
             return &p;

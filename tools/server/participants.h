@@ -9,8 +9,8 @@
 #include <functional>
 
 struct Participant {
-    QString computer; // as announced; may hold blanks or be empty
-    QString address;  // dotted IPv4 address, the registry's key
+    QString computer;   // as announced; may hold blanks or be empty
+    QString address;    // dotted IPv4 address, the registry's key
     QDateTime since;    // first announcement of this run of the client
     QDateTime lastSeen; // last announcement or query from this address
 

@@ -8,8 +8,7 @@ const QString disconnectedTail = QStringLiteral(" Disconnected 切断されま�
 
 // "computer address": the address is the last blank-separated word (empty when the
 // client had none), so a computer name may itself contain blanks.
-PresenceMessage parseAnnouncement(PresenceMessage::Kind kind, const QString &middle)
-{
+PresenceMessage parseAnnouncement(PresenceMessage::Kind kind, const QString &middle) {
     const qsizetype lastBlank = middle.lastIndexOf(u' ');
     if (lastBlank < 0)
         return {};
@@ -25,8 +24,7 @@ PresenceMessage parseAnnouncement(PresenceMessage::Kind kind, const QString &mid
 }
 } // namespace
 
-PresenceMessage parsePresenceMessage(const QString &text)
-{
+PresenceMessage parsePresenceMessage(const QString &text) {
     if (text == u"0")
         return {PresenceMessage::Kind::Query, {}, {}};
     if (!text.startsWith(u' '))
@@ -40,8 +38,7 @@ PresenceMessage parsePresenceMessage(const QString &text)
     return {};
 }
 
-std::optional<quint32> parseDottedIPv4(const QString &text)
-{
+std::optional<quint32> parseDottedIPv4(const QString &text) {
     const QStringList parts = text.split(u'.');
     if (parts.size() != 4)
         return std::nullopt;
@@ -61,15 +58,13 @@ std::optional<quint32> parseDottedIPv4(const QString &text)
     return value;
 }
 
-QString peerIPv4(const QHostAddress &peer)
-{
+QString peerIPv4(const QHostAddress &peer) {
     bool ok = false;
     const quint32 v4 = peer.toIPv4Address(&ok);
     return ok ? QHostAddress(v4).toString() : QString();
 }
 
-QString replyDestination(const QString &senderField, const QHostAddress &peer)
-{
+QString replyDestination(const QString &senderField, const QHostAddress &peer) {
     const std::optional<quint32> field = parseDottedIPv4(senderField);
     // 0.0.0.0 and the broadcast address name no machine to connect to.
     if (field && *field != 0 && *field != 0xFFFFFFFFu)

@@ -21,8 +21,7 @@ constexpr int maxWaitingReplies = 256;
 const TNMMsg::Timeouts replyTimeouts{5s, 10s};
 
 // A received text made safe for one log line: quoted, control characters escaped, shortened.
-QString printable(const QString &text)
-{
+QString printable(const QString &text) {
     constexpr qsizetype maxChars = 80;
     QString out = QStringLiteral("\"");
     for (QChar c : text.left(maxChars)) {
@@ -39,23 +38,19 @@ QString printable(const QString &text)
     return out;
 }
 
-QString describe(const QString &computer, const QString &address)
-{
+QString describe(const QString &computer, const QString &address) {
     return QStringLiteral("%1 %2").arg(printable(computer), address);
 }
 } // namespace
 
-PresenceServer::PresenceServer(const PresenceServerOptions &options, QTextStream &log, QObject *parent)
-    : QObject(parent),
-      m_options(options),
-      m_log(log),
+PresenceServer::PresenceServer(const PresenceServerOptions &options, QTextStream &log,
+                               QObject *parent)
+    : QObject(parent), m_options(options), m_log(log),
       m_participants([] { return QDateTime::currentDateTime(); }, options.expireAfter),
-      m_listener(new TNMMSGServ(this)),
-      m_client(new TNMMsg(replyTimeouts, this)),
+      m_listener(new TNMMSGServ(this)), m_client(new TNMMsg(replyTimeouts, this)),
       m_replies(new ReplyQueue([this](const QString &destination) { answer(destination); },
                                maxWaitingReplies, this)),
-      m_expiryTimer(new QTimer(this))
-{
+      m_expiryTimer(new QTimer(this)) {
     m_listener->Port = options.port;
     m_client->Port = options.replyPort;
     m_client->FromName = options.replyFrom;
@@ -68,7 +63,8 @@ PresenceServer::PresenceServer(const PresenceServerOptions &options, QTextStream
     });
 
     if (options.expireAfter > 0s) {
-        const auto interval = std::clamp<std::chrono::milliseconds>(options.expireAfter / 2, 1s, 60s);
+        const auto interval =
+            std::clamp<std::chrono::milliseconds>(options.expireAfter / 2, 1s, 60s);
         m_expiryTimer->setInterval(interval);
         connect(m_expiryTimer, &QTimer::timeout, this, &PresenceServer::expireSilent);
     }
@@ -76,13 +72,13 @@ PresenceServer::PresenceServer(const PresenceServerOptions &options, QTextStream
 
 PresenceServer::~PresenceServer() = default;
 
-bool PresenceServer::start()
-{
+bool PresenceServer::start() {
     if (!m_listener->listen(m_options.bind))
         return false;
     const QString expiry = m_options.expireAfter > 0s
-        ? QStringLiteral("participants silent for %1 are dropped").arg(formatDuration(m_options.expireAfter))
-        : QStringLiteral("participants never expire");
+                               ? QStringLiteral("participants silent for %1 are dropped")
+                                     .arg(formatDuration(m_options.expireAfter))
+                               : QStringLiteral("participants never expire");
     logEvent(QStringLiteral("listening on %1:%2, answers go to port %3, %4")
                  .arg(m_options.bind.toString())
                  .arg(m_listener->serverPort())
@@ -93,13 +89,11 @@ bool PresenceServer::start()
     return true;
 }
 
-QString PresenceServer::errorString() const
-{
+QString PresenceServer::errorString() const {
     return m_listener->errorString();
 }
 
-void PresenceServer::stop(const QString &reason)
-{
+void PresenceServer::stop(const QString &reason) {
     if (m_stopping)
         return;
     m_stopping = true;
@@ -112,8 +106,8 @@ void PresenceServer::stop(const QString &reason)
     m_replies->stop();
 }
 
-void PresenceServer::onMessage(const QString &sFrom, const QString &sMsg, const QHostAddress &peer)
-{
+void PresenceServer::onMessage(const QString &sFrom, const QString &sMsg,
+                               const QHostAddress &peer) {
     const PresenceMessage message = parsePresenceMessage(sMsg);
     const QString peerAddress = peerIPv4(peer);
     // A client that found no address of its own announces an empty one: the connection's
@@ -135,12 +129,14 @@ void PresenceServer::onMessage(const QString &sFrom, const QString &sMsg, const 
         if (m_participants.disconnect(message.computer, address) == Participants::Change::Removed)
             logEvent(QStringLiteral("disconnected %1").arg(describe(message.computer, address)));
         else
-            logEvent(QStringLiteral("disconnected %1 (was not a participant)").arg(describe(message.computer, address)));
+            logEvent(QStringLiteral("disconnected %1 (was not a participant)")
+                         .arg(describe(message.computer, address)));
         break;
     case PresenceMessage::Kind::Query: {
         const QString destination = replyDestination(sFrom, peer);
         if (destination.isEmpty()) {
-            logEvent(QStringLiteral("query from %1 ignored: no address to answer").arg(peer.toString()));
+            logEvent(
+                QStringLiteral("query from %1 ignored: no address to answer").arg(peer.toString()));
             break;
         }
         m_participants.seen(destination);
@@ -149,7 +145,8 @@ void PresenceServer::onMessage(const QString &sFrom, const QString &sMsg, const 
         case ReplyQueue::Queued::AlreadyWaiting:
             break;
         case ReplyQueue::Queued::Full:
-            logEvent(QStringLiteral("query from %1 not answered: too many queries waiting").arg(destination));
+            logEvent(QStringLiteral("query from %1 not answered: too many queries waiting")
+                         .arg(destination));
             break;
         case ReplyQueue::Queued::Stopped:
             logEvent(QStringLiteral("query from %1 not answered: stopping").arg(destination));
@@ -164,8 +161,7 @@ void PresenceServer::onMessage(const QString &sFrom, const QString &sMsg, const 
     }
 }
 
-void PresenceServer::answer(const QString &destination)
-{
+void PresenceServer::answer(const QString &destination) {
     expireSilent();
     const QList<Participant> participants = m_participants.list();
     const QStringList texts = formatParticipantList(participants, QDateTime::currentDateTime());
@@ -173,21 +169,21 @@ void PresenceServer::answer(const QString &destination)
     try {
         for (const QString &text : texts)
             m_client->PostIt(text);
-        logEvent(QStringLiteral("query from %1 answered (%2 in the list)").arg(destination).arg(participants.size()));
+        logEvent(QStringLiteral("query from %1 answered (%2 in the list)")
+                     .arg(destination)
+                     .arg(participants.size()));
     } catch (const ESockError &e) {
         logEvent(QStringLiteral("query from %1 failed: %2").arg(destination, e.text()));
     }
 }
 
-void PresenceServer::expireSilent()
-{
+void PresenceServer::expireSilent() {
     for (const Participant &p : m_participants.expire()) {
         logEvent(QStringLiteral("expired %1 (silent since %2)")
                      .arg(describe(p.computer, p.address), p.lastSeen.toString(Qt::ISODate)));
     }
 }
 
-void PresenceServer::logEvent(const QString &line)
-{
+void PresenceServer::logEvent(const QString &line) {
     m_log << QDateTime::currentDateTime().toString(Qt::ISODate) << u' ' << line << Qt::endl;
 }

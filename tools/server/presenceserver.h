@@ -19,14 +19,15 @@ struct PresenceServerOptions {
     QHostAddress bind = QHostAddress::AnyIPv4;
     quint16 port = 6711;
     quint16 replyPort = 6711;
-    QString replyFrom; // sender field of the answers
+    QString replyFrom;                                         // sender field of the answers
     std::chrono::seconds expireAfter = std::chrono::hours(24); // zero: never
 };
 
 class PresenceServer : public QObject {
     Q_OBJECT
 public:
-    PresenceServer(const PresenceServerOptions &options, QTextStream &log, QObject *parent = nullptr);
+    PresenceServer(const PresenceServerOptions &options, QTextStream &log,
+                   QObject *parent = nullptr);
     ~PresenceServer() override;
 
     // Starts listening; false, with the reason in errorString(), when the port cannot be taken.

@@ -3,12 +3,9 @@
 #include <QTimer>
 
 ReplyQueue::ReplyQueue(Send send, int capacity, QObject *parent)
-    : QObject(parent), m_send(std::move(send)), m_capacity(capacity)
-{
-}
+    : QObject(parent), m_send(std::move(send)), m_capacity(capacity) {}
 
-ReplyQueue::Queued ReplyQueue::enqueue(const QString &destination)
-{
+ReplyQueue::Queued ReplyQueue::enqueue(const QString &destination) {
     if (m_stopped)
         return Queued::Stopped;
     if (m_waiting.contains(destination))
@@ -23,16 +20,14 @@ ReplyQueue::Queued ReplyQueue::enqueue(const QString &destination)
     return Queued::Yes;
 }
 
-void ReplyQueue::stop()
-{
+void ReplyQueue::stop() {
     m_stopped = true;
     m_waiting.clear();
     if (!m_sending)
         QTimer::singleShot(0, this, &ReplyQueue::idle);
 }
 
-void ReplyQueue::drain()
-{
+void ReplyQueue::drain() {
     m_drainScheduled = false;
     if (m_sending)
         return;

@@ -11,8 +11,7 @@
 namespace {
 int pipeFds[2] = {-1, -1};
 
-void onSignal(int signo)
-{
+void onSignal(int signo) {
     const int savedErrno = errno;
     const char byte = char(signo);
     [[maybe_unused]] const ssize_t n = ::write(pipeFds[0], &byte, 1);
@@ -20,8 +19,7 @@ void onSignal(int signo)
 }
 } // namespace
 
-SignalWatcher::SignalWatcher(QObject *parent) : QObject(parent)
-{
+SignalWatcher::SignalWatcher(QObject *parent) : QObject(parent) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pipeFds) != 0)
         return;
     ::fcntl(pipeFds[0], F_SETFL, O_NONBLOCK);
@@ -36,8 +34,7 @@ SignalWatcher::SignalWatcher(QObject *parent) : QObject(parent)
     ::sigaction(SIGINT, &action, nullptr);
 }
 
-SignalWatcher::~SignalWatcher()
-{
+SignalWatcher::~SignalWatcher() {
     ::signal(SIGTERM, SIG_DFL);
     ::signal(SIGINT, SIG_DFL);
     ::close(pipeFds[0]);
@@ -45,10 +42,10 @@ SignalWatcher::~SignalWatcher()
     pipeFds[0] = pipeFds[1] = -1;
 }
 
-void SignalWatcher::readSignal()
-{
+void SignalWatcher::readSignal() {
     char byte = 0;
     if (::read(pipeFds[1], &byte, 1) != 1)
         return;
-    Q_EMIT terminationRequested(byte == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM"));
+    Q_EMIT terminationRequested(byte == SIGINT ? QStringLiteral("SIGINT")
+                                               : QStringLiteral("SIGTERM"));
 }
