@@ -3,6 +3,7 @@
 #include "app/apptitle.h"
 #include "app/hold.h"
 #include "app/sessionend.h"
+#include "app/systemtrayicon.h"
 #include "app/tform1.h"
 #include "platform/desktopdialogs.h"
 
@@ -43,6 +44,9 @@ int runClient(int argc, char **argv)
             return *status;
     }
     installFontSubstitutes();
+    // The picture of the window, the tray icon and the desktop entry "mirevo.desktop".
+    QApplication::setWindowIcon(SystemTrayIcon::pictureIcon(TrayIcon::Picture::Application));
+    QGuiApplication::setDesktopFileName(u"mirevo"_s);
     QApplication::setFont(QFont(u"ＭＳ Ｐゴシック"_s, 9));
     // The close sequence decides when the program ends, not the last window to close
     // (the window may be hidden in the tray while a notice closes).
@@ -51,7 +55,8 @@ int runClient(int argc, char **argv)
     DesktopDialogs dialogs(applicationTitle());
     try {
         SleepingHold hold;
-        TForm1 window(FormServices{dialogs, hold});
+        SystemTrayIcon tray;
+        TForm1 window(FormServices{dialogs, hold, tray});
         Form1 = &window;
         QObject::connect(&window, &TForm1::mainWindowClosed, &app, &QCoreApplication::quit,
                          Qt::QueuedConnection);

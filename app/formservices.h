@@ -10,6 +10,7 @@
 
 class Dialogs;
 class Hold;
+class TrayIcon;
 
 // Ends the process at once with the status: no handler, destructor or buffer flush runs.
 [[noreturn]] void terminateAtOnce(int status);
@@ -17,6 +18,7 @@ class Hold;
 struct FormServices {
     Dialogs &dialogs;
     Hold &hold; // the pause after a closed connection
+    TrayIcon &tray; // the icon in the notification area
     std::function<void(int status)> terminate = terminateAtOnce; // fast shutdown
 };
 

@@ -56,6 +56,7 @@ TForm1::TForm1(FormServices services, NetworkOptions network, QWidget *parent)
     NMMSGServ1->setObjectName(u"NMMSGServ1"_s);
     connectControls();
     connectMenus();
+    connectTray();
     // The listener starts with the window's components, before the creation handler.
     if (network.listen)
         startListener(network);

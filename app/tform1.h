@@ -8,6 +8,7 @@
 
 #include "app/formservices.h"
 #include "platform/handlerguard.h"
+#include "platform/trayicon.h"
 #include "settings/livesettings.h"
 
 #include <QMainWindow>
@@ -37,6 +38,10 @@ public:
     LiveSettings Live;
     // The new-message notice is on screen.
     bool NoticeOpen = false;
+    // The password gate opened from the tray is on screen.
+    bool GateOpen = false;
+    // Ticks of Timer1 since start; never reset.
+    int TrayTickCount = 0;
 
     Dialogs &dialogs() const { return m_services.dialogs; }
 
@@ -78,6 +83,15 @@ public:
     void showStatusText(const QString &text);
     void showStatusNormal();
 
+    // --- tray residency (tform1_tray.cpp) ---
+    void TrayIconNotify(TrayIcon::Notification notification);
+    void Button4Click();
+    void O1Click();
+    void Timer1Timer();
+    void registerTrayIcon();
+    void showTrayPicture(TrayIcon::Picture picture);
+    void removeTrayIcon();
+
 Q_SIGNALS:
     // The close sequence has finished and the window has closed: the program ends.
     void mainWindowClosed();
@@ -97,6 +111,10 @@ protected:
 private:
     void connectControls();
     void connectMenus();
+    void connectTray();
+    void hideIntoTray();
+    void bringToFront();
+    void trayAvailabilityChanged(bool available);
     void startListener(const NetworkOptions &network);
     void placeAtDefaultPosition();
     void recentreOnceFrameKnown();
@@ -108,6 +126,8 @@ private:
     bool m_closing = false;       // the close sequence is under way
     bool m_closeApproved = false; // the close sequence let the window close
     bool m_centrePending = false; // centred before the window frame was known
+    bool m_trayRegistered = false; // the icon belongs in the notification area
+    TrayIcon::Picture m_trayPicture = TrayIcon::Picture::Application;
 };
 
 // The main window of the running program (null in tests): the dialogs reach it here.

@@ -118,6 +118,7 @@ void TForm1::NMMsg1InvalidHost(bool &Handled)
 void TForm1::NMMSGServ1MSG(const QString &sFrom, const QString &sMsg)
 {
     // 1. The new-message icon in the tray, for every message.
+    showTrayPicture(TrayIcon::Picture::NewMessage);
     ui->Edit3->setText(sFrom.isEmpty() ? u"非通知"_s : sFrom);
     appendToMemo(sMsg);
     if (NoticeOpen || !Live.NotifyOnReceipt)

@@ -34,6 +34,7 @@ void TForm1::FormCreate()
     //    pane font size; then the notification flags into Live.
     placeAtDefaultPosition();
     // 4. Register the tray icon.
+    registerTrayIcon();
     // 5.-7. Start the socket library; computer name, IPv4 address and adapter reset.
     // 8. Read the presence-server host and link flag.
     // 9. Set Live.OwnIp and Live.OwnComputerName.
@@ -68,7 +69,7 @@ void TForm1::FormCloseQuery(bool &canClose)
 
 void TForm1::FormClose()
 {
-    // Remove the tray icon.
+    removeTrayIcon();
 }
 
 void TForm1::closeMainWindow()
