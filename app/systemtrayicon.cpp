@@ -11,9 +11,8 @@ static void attachPictures()
     Q_INIT_RESOURCE(resources);
 }
 
-SystemTrayIcon::SystemTrayIcon(AvailabilityProbe probe, std::chrono::milliseconds pollInterval,
-                               QObject *parent)
-    : TrayIcon(parent), m_probe(std::move(probe)), m_available(m_probe())
+SystemTrayIcon::SystemTrayIcon(std::chrono::milliseconds pollInterval, QObject *parent)
+    : TrayIcon(parent), m_available(QSystemTrayIcon::isSystemTrayAvailable())
 {
     attachPictures();
     connect(&m_icon, &QSystemTrayIcon::activated, this, &SystemTrayIcon::forward);
@@ -58,7 +57,7 @@ void SystemTrayIcon::remove()
 
 void SystemTrayIcon::poll()
 {
-    const bool available = m_probe();
+    const bool available = QSystemTrayIcon::isSystemTrayAvailable();
     if (available == m_available)
         return;
     m_available = available;

@@ -7,16 +7,13 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <chrono>
-#include <functional>
 
 class SystemTrayIcon : public TrayIcon {
     Q_OBJECT
 public:
-    using AvailabilityProbe = std::function<bool()>;
     // Desktops gain and lose their notification area (a panel that starts late or
     // restarts): availability is looked at every pollInterval and changes are reported.
-    explicit SystemTrayIcon(AvailabilityProbe probe = &QSystemTrayIcon::isSystemTrayAvailable,
-                            std::chrono::milliseconds pollInterval = std::chrono::seconds(3),
+    explicit SystemTrayIcon(std::chrono::milliseconds pollInterval = std::chrono::seconds(3),
                             QObject *parent = nullptr);
     ~SystemTrayIcon() override;
 
@@ -25,13 +22,15 @@ public:
     void setPicture(Picture picture) override;
     void remove() override;
 
+    // Where the icon is on the screen; empty while it is in no notification area.
+    QRect geometry() const { return m_icon.geometry(); }
+
     static QIcon pictureIcon(Picture picture);
 
 private:
     void poll();
     void forward(QSystemTrayIcon::ActivationReason reason);
 
-    AvailabilityProbe m_probe;
     bool m_available;
     QSystemTrayIcon m_icon;
     QTimer m_poll;
