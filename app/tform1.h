@@ -126,6 +126,7 @@ private:
     bool m_closing = false;       // the close sequence is under way
     bool m_closeApproved = false; // the close sequence let the window close
     bool m_centrePending = false; // centred before the window frame was known
+    QPoint m_centredAt;
     bool m_trayRegistered = false; // the icon belongs in the notification area
     TrayIcon::Picture m_trayPicture = TrayIcon::Picture::Application;
 };

@@ -146,6 +146,7 @@ void TForm1::placeAtDefaultPosition()
     adjustSize();
     move(centredPosition(screen->geometry().size(), frameGeometry().size()));
     m_centrePending = true;
+    m_centredAt = pos();
 }
 
 void TForm1::recentreOnceFrameKnown()
@@ -153,6 +154,9 @@ void TForm1::recentreOnceFrameKnown()
     if (!m_centrePending || frameGeometry().size() == size())
         return;
     m_centrePending = false;
+    // A position that was set after the centring (a stored one) stands.
+    if (pos() != m_centredAt)
+        return;
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(centredPosition(screen->geometry().size(), frameGeometry().size()));
 }

@@ -1,0 +1,68 @@
+#pragma once
+// A main window with fake dialogs and tray, a pause that does not wait and a recorded terminator.
+// The status line's texts are recorded as they change.
+
+#include "app/hold.h"
+#include "app/tform1.h"
+#include "support/fakedialogs.h"
+#include "support/faketray.h"
+#include "ui_tform1.h"
+
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+struct RecordingHold : Hold {
+    QList<std::chrono::milliseconds> holds;
+    std::function<void()> during; // runs in place of the pause
+    void hold(std::chrono::milliseconds duration) override
+    {
+        holds.append(duration);
+        if (during)
+            during();
+    }
+};
+
+// Points the per-user settings and runtime directories of this test process at a
+// directory of its own, so that windows never read or write the user's real files.
+inline void isolateUserFiles()
+{
+    static QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_RUNTIME_DIR", home.path().toUtf8());
+}
+
+inline NetworkOptions noListener()
+{
+    NetworkOptions network;
+    network.listen = false;
+    return network;
+}
+
+struct FormFixture {
+    FakeDialogs dialogs;
+    RecordingHold hold;
+    FakeTray tray;
+    QList<int> terminations;
+    QStringList statuses;
+    std::unique_ptr<TForm1> form;
+
+    explicit FormFixture(NetworkOptions network = noListener())
+    {
+        form = std::make_unique<TForm1>(
+            FormServices{dialogs, hold, tray,
+                         [this](int status) { terminations.append(status); }},
+            network);
+        QObject::connect(form->ui->StatusBar1, &QStatusBar::messageChanged, form.get(),
+                         [this](const QString &text) { statuses.append(text); });
+    }
+    Ui::TForm1 &ui() const { return *form->ui; }
+    QString status() const { return form->ui->StatusBar1->currentMessage(); }
+    QStringList memoLines() const
+    {
+        const QString text = form->ui->Memo1->toPlainText();
+        return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+    }
+};
