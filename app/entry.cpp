@@ -6,6 +6,7 @@
 #include "app/systemtrayicon.h"
 #include "app/tform1.h"
 #include "platform/desktopdialogs.h"
+#include "platform/linuxosqueries.h"
 
 #include <QApplication>
 #include <QFont>
@@ -56,7 +57,8 @@ int runClient(int argc, char **argv)
     try {
         SleepingHold hold;
         SystemTrayIcon tray;
-        TForm1 window(FormServices{dialogs, hold, tray});
+        LinuxOsQueries os;
+        TForm1 window(FormServices{dialogs, hold, tray, os});
         Form1 = &window;
         QObject::connect(&window, &TForm1::mainWindowClosed, &app, &QCoreApplication::quit,
                          Qt::QueuedConnection);

@@ -10,6 +10,7 @@
 
 class Dialogs;
 class Hold;
+class OsQueries;
 class TrayIcon;
 
 // Ends the process at once with the status: no handler, destructor or buffer flush runs.
@@ -19,6 +20,7 @@ struct FormServices {
     Dialogs &dialogs;
     Hold &hold; // the pause after a closed connection
     TrayIcon &tray; // the icon in the notification area
+    OsQueries &os;  // host name, addresses, user name and adapter of this machine
     std::function<void(int status)> terminate = terminateAtOnce; // fast shutdown
 };
 

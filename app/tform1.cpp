@@ -57,6 +57,10 @@ TForm1::TForm1(FormServices services, NetworkOptions network, QWidget *parent)
     connectControls();
     connectMenus();
     connectTray();
+    connectSettings();
+    connectIdentity();
+    connectPresence();
+    connectDisplay();
     // The listener starts with the window's components, before the creation handler.
     if (network.listen)
         startListener(network);

@@ -3,20 +3,30 @@
 //   tform1.cpp               construction, wiring of controls and menus, input routing
 //   tform1_lifecycle.cpp     creation, show, activation, close, fast shutdown, session end
 //   tform1_conversation.cpp  send, receipt, status line
+//   tform1_settings.cpp      window values loaded at start-up and saved at close, reload
+//   tform1_identity.cpp      computer name, address, user name, MAC address
+//   tform1_presence.cpp      announcements to the presence server, participants query
+//   tform1_display.cpp       text and background colours, pane font size, clearing the pane
 // Every handler is connected through `guard`, so an error it does not catch is shown in
 // the error box and ends that handler only.
 
+#include "app/fieldcolours.h"
 #include "app/formservices.h"
+#include "net/localidentity.h"
 #include "platform/handlerguard.h"
 #include "platform/trayicon.h"
 #include "settings/livesettings.h"
 
+#include <QColor>
 #include <QMainWindow>
 #include <QString>
+#include <array>
+#include <optional>
 
 class Dialogs;
 class QMenu;
 class QTimer;
+class SettingsStore;
 namespace Ui {
 class TForm1;
 }
@@ -92,6 +102,25 @@ public:
     void showTrayPicture(TrayIcon::Picture picture);
     void removeTrayIcon();
 
+    // --- settings reload (tform1_settings.cpp) ---
+    void N2Click();
+
+    // --- network identity (tform1_identity.cpp) ---
+    void Button8Click();
+
+    // --- presence server link (tform1_presence.cpp) ---
+    void Button5Click();
+
+    // --- display preferences (tform1_display.cpp) ---
+    void F1Click();
+    void B1Click();
+    void ComboBox1Change();
+    void Button3Click();
+    void D1Click();
+    // The colour values of Memo1, Edit1 and Edit3, as stored and written back.
+    FieldColours fieldColours(int field) const { return m_fieldColours.at(field); }
+    int memo1FontSize() const { return m_memo1FontSize; }
+
 Q_SIGNALS:
     // The close sequence has finished and the window has closed: the program ends.
     void mainWindowClosed();
@@ -122,6 +151,28 @@ private:
     // Clears Edit1; Edit1Change runs as part of the clear, even when it was empty.
     void clearEdit1();
 
+    // Start-up and close steps of their concerns, called in order by the lifecycle.
+    void reportSettingsFileProblem(const SettingsStore &store);
+    void loadWindowSettings(SettingsStore &store);
+    void loadServerSettings(SettingsStore &store);
+    void saveWindowSettings();
+    LocalIdentity::AtCreation createIdentity();
+    void showIdentity();
+    void announceStart();
+    void announceClose();
+    void postToServer(const QString &text);
+    void connectSettings();
+    void connectIdentity();
+    void connectPresence();
+    void connectDisplay();
+    // Display preferences: the three coloured fields, Memo1, Edit1, Edit3 in that order.
+    QWidget *colouredField(int field) const;
+    void setTextColour(int field, int colour);
+    void setBackgroundColour(int field, int colour);
+    void setMemo1FontSize(int points);
+    void selectFontSizeItem(int index);
+    std::optional<int> pickColour();
+
     QString m_listenProblem;
     bool m_closing = false;       // the close sequence is under way
     bool m_closeApproved = false; // the close sequence let the window close
@@ -129,6 +180,12 @@ private:
     QPoint m_centredAt;
     bool m_trayRegistered = false; // the icon belongs in the notification area
     TrayIcon::Picture m_trayPicture = TrayIcon::Picture::Application;
+    // Memo1, Edit1, Edit3; Edit3's text is black by design until the start-up loads FC.
+    std::array<FieldColours, 3> m_fieldColours{
+        {{}, {}, {Colour::rgb(0, 0, 0), Colour::Window}}};
+    int m_memo1FontSize = 9;
+    // The colour picker ColorDialog1 opens on the colour last confirmed in it.
+    QColor m_colorDialog1 = Qt::black;
 };
 
 // The main window of the running program (null in tests): the dialogs reach it here.

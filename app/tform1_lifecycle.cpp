@@ -7,6 +7,7 @@
 #include "app/apptitle.h"
 #include "app/windowplacement.h"
 #include "platform/dialogs.h"
+#include "settings/settingsstore.h"
 #include "ui_tform1.h"
 
 #include <QCloseEvent>
@@ -28,18 +29,29 @@ void terminateAtOnce(int status)
 void TForm1::FormCreate()
 {
     // 1. The close box is absent from the start (window flags, see the constructor).
-    // 2. Open the settings store.
+    // 2. Open the settings store; it is closed when this handler ends, on every path (11).
+    SettingsStore store;
+    reportSettingsFileProblem(store);
     // 3. Read the window values in their order: position X and Y (centred when absent),
     //    font-size index, destination index, own name, text and background colours,
     //    pane font size; then the notification flags into Live.
     placeAtDefaultPosition();
+    loadWindowSettings(store);
     // 4. Register the tray icon.
     registerTrayIcon();
     // 5.-7. Start the socket library; computer name, IPv4 address and adapter reset.
+    const LocalIdentity::AtCreation found = createIdentity();
+    if (!found.socketsStarted)
+        return;
     // 8. Read the presence-server host and link flag.
+    loadServerSettings(store);
     // 9. Set Live.OwnIp and Live.OwnComputerName.
+    Live.OwnIp = found.ownIp;
+    Live.OwnComputerName = found.ownComputerName;
     // 10. "Connected" announcement when the server link is on.
+    announceStart();
     // 11. Close the settings store (on every path).
+    store.close();
 }
 
 // Runs each time the window becomes visible: the first show and every restore.
@@ -47,6 +59,7 @@ void TForm1::FormShow()
 {
     // 1. No taskbar button (where the window system honours the hint).
     // 2. Read the user name and MAC address again.
+    showIdentity();
     // 3. Keyboard focus to the window, and the window to the front.
     activateWindow();
     raise();
@@ -62,7 +75,9 @@ void TForm1::FormCloseQuery(bool &canClose)
 {
     // 1. Write the window values: X, Y, destination index, text colour, background
     //    colour, font-size index, pane font size.
+    saveWindowSettings();
     // 2. "Disconnected" announcement when the server link is on; its error abandons the close.
+    announceClose();
     // 3. The query itself never refuses.
     canClose = true;
 }

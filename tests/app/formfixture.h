@@ -4,7 +4,9 @@
 
 #include "app/hold.h"
 #include "app/tform1.h"
+#include "dialogs/settingsfixture.h"
 #include "support/fakedialogs.h"
+#include "support/fakeosqueries.h"
 #include "support/faketray.h"
 #include "ui_tform1.h"
 
@@ -41,18 +43,32 @@ inline NetworkOptions noListener()
     return network;
 }
 
+// Every window of a test program keeps its settings in one private folder, so that no
+// test reads or writes the user's own file; tests that need a stored value prepare it.
+inline SettingsFixture &settingsHome()
+{
+    static SettingsFixture home;
+    return home;
+}
+
 struct FormFixture {
     FakeDialogs dialogs;
     RecordingHold hold;
     FakeTray tray;
+    FakeOsQueries os;
     QList<int> terminations;
     QStringList statuses;
     std::unique_ptr<TForm1> form;
 
-    explicit FormFixture(NetworkOptions network = noListener())
+    // beforeCreate sets up the fakes that the window's creation already uses.
+    explicit FormFixture(NetworkOptions network = noListener(),
+                         const std::function<void(FormFixture &)> &beforeCreate = {})
     {
+        settingsHome();
+        if (beforeCreate)
+            beforeCreate(*this);
         form = std::make_unique<TForm1>(
-            FormServices{dialogs, hold, tray,
+            FormServices{dialogs, hold, tray, os,
                          [this](int status) { terminations.append(status); }},
             network);
         QObject::connect(form->ui->StatusBar1, &QStatusBar::messageChanged, form.get(),
