@@ -57,6 +57,7 @@ TForm1::TForm1(FormServices services, NetworkOptions network, QWidget *parent)
     connectControls();
     connectMenus();
     connectTray();
+    connectDialogs();
     connectSettings();
     connectIdentity();
     connectPresence();

@@ -73,6 +73,14 @@ public:
     // (the end of the desktop session, SIGTERM, SIGHUP).
     void queueClose();
 
+    // --- dialogs (tform1_dialogs.cpp) ---
+    void P2Click();
+    void S1Click();
+    void N1Click();
+    void S2Click();
+    void Post1Click();
+    void Button6Click();
+
     // --- conversation (tform1_conversation.cpp) ---
     void Button1Click();
     void Button2Click();
@@ -141,6 +149,7 @@ private:
     void connectControls();
     void connectMenus();
     void connectTray();
+    void connectDialogs();
     void hideIntoTray();
     void bringToFront();
     void trayAvailabilityChanged(bool available);
