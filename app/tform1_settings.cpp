@@ -46,9 +46,6 @@ void TForm1::loadWindowSettings(SettingsStore &store)
     const QPoint centred = pos();
     move(store.readInteger(F1, u"X"_s, centred.x()), y());
     move(x(), store.readInteger(F1, u"Y"_s, centred.y()));
-    // Only a window still at its default place is centred again once its frame is known.
-    if (pos() != centred)
-        m_centrePending = false;
     selectFontSizeItem(store.readInteger(F1, u"CB"_s, 0));
     selectDestinationItem(ui->ComboBox3, store.readInteger(F1, u"CB3"_s, 0));
     ui->Edit2->setText(store.readText(F1, u"MyName"_s, QString()));
