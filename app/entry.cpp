@@ -53,6 +53,9 @@ int runClient(int argc, char **argv)
     // (the window may be hidden in the tray while a notice closes).
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // Watched from before the window is made: a session end during start-up waits in the
+    // watcher and closes the window once the event loop runs.
+    SessionEndWatcher sessionEnd;
     DesktopDialogs dialogs(applicationTitle());
     try {
         SleepingHold hold;
@@ -62,7 +65,6 @@ int runClient(int argc, char **argv)
         Form1 = &window;
         QObject::connect(&window, &TForm1::mainWindowClosed, &app, &QCoreApplication::quit,
                          Qt::QueuedConnection);
-        SessionEndWatcher sessionEnd;
         QObject::connect(&sessionEnd, &SessionEndWatcher::endRequested, &window,
                          &TForm1::queueClose);
         window.show();

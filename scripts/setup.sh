@@ -15,7 +15,7 @@ packages=(
   libgl-dev
   fonts-ipafont-gothic fonts-noto-cjk
   iproute2 util-linux procps
-  xvfb xauth x11-utils imagemagick trayer
+  xvfb xauth x11-utils imagemagick trayer xdotool
 )
 
 as_root() {
