@@ -6,6 +6,12 @@
 set -eu
 build=$1
 source=$2
+for program in app/mirevo tools/mirevo-msg tools/mirevo-server; do
+  if [ ! -x "$build/$program" ]; then
+    echo "SKIP: $program is not built (the install needs the whole build)" >&2
+    exit 77
+  fi
+done
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 DESTDIR="$stage" cmake --install "$build" --prefix /usr >/dev/null
