@@ -129,10 +129,8 @@ void TForm1::NMMSGServ1MSG(const QString &sFrom, const QString &sMsg)
         // Modal: messages that arrive meanwhile are handled and find NoticeOpen set.
         m_services.dialogs.showMessage(this, u"新着メッセージが届きました。"_s);
     }
-    if (Live.ShowAfterNotice) {
-        show();
-        raise();
-    }
+    if (Live.ShowAfterNotice)
+        bringToFront();
 }
 
 void TForm1::showStatusText(const QString &text)

@@ -104,16 +104,26 @@ private Q_SLOTS:
         QCOMPARE(f.tray.additions, 1);
     }
 
+    void noticeShowsWindowKeepsNewMessagePicture_data()
+    {
+        QTest::addColumn<bool>("trayAvailable");
+        QTest::newRow("hidden in the tray") << true;
+        QTest::newRow("minimised, no tray") << false;
+    }
+
     void noticeShowsWindowKeepsNewMessagePicture()
     {
-        FormFixture f;
+        QFETCH(bool, trayAvailable);
+        FormFixture f(noListener(), [&](FormFixture &f) { f.tray.available = trayAvailable; });
         f.form->Live.NotifyOnReceipt = true;
         f.form->Live.ShowAfterNotice = true;
         f.form->show();
         perform(f, u"hide"_s);
         perform(f, u"receipt"_s);
         QVERIFY(f.form->isVisible());
-        QCOMPARE(f.tray.picture, Picture::NewMessage);
+        QVERIFY(!f.form->isMinimized());
+        if (trayAvailable)
+            QCOMPARE(f.tray.picture, Picture::NewMessage);
     }
 
     void menuOnRightPressOnly_data()
