@@ -54,8 +54,13 @@ int runClient(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     // Watched from before the window is made: a session end during start-up waits in the
-    // watcher and closes the window once the event loop runs.
+    // watcher and closes the window once the event loop runs. A box shown while the window
+    // is being made runs events, so a request that arrives then is remembered here.
     SessionEndWatcher sessionEnd;
+    bool endRequestedDuringStartUp = false;
+    const QMetaObject::Connection startUpWatch = QObject::connect(
+            &sessionEnd, &SessionEndWatcher::endRequested,
+            [&endRequestedDuringStartUp] { endRequestedDuringStartUp = true; });
     DesktopDialogs dialogs(applicationTitle());
     try {
         SleepingHold hold;
@@ -65,8 +70,11 @@ int runClient(int argc, char **argv)
         Form1 = &window;
         QObject::connect(&window, &TForm1::mainWindowClosed, &app, &QCoreApplication::quit,
                          Qt::QueuedConnection);
+        QObject::disconnect(startUpWatch);
         QObject::connect(&sessionEnd, &SessionEndWatcher::endRequested, &window,
                          &TForm1::queueClose);
+        if (endRequestedDuringStartUp)
+            window.queueClose();
         window.show();
         QApplication::exec();
         Form1 = nullptr;
