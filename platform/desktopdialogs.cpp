@@ -3,6 +3,7 @@
 #include "platform/errortext.h"
 
 #include <QColorDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -26,6 +27,24 @@ QMessageBox::Icon iconFor(int flags)
     }
 }
 
+// Room in the title bar for its icon, buttons and margins, besides the caption.
+constexpr int CaptionChrome = 120;
+
+// A message box is as wide as its text, so a short text under a long caption leaves the
+// title bar too narrow and the window manager cuts the caption ("Mirev... dows"). A
+// zero-height row as wide as the caption keeps the whole caption readable.
+void leaveRoomForCaption(QMessageBox &box)
+{
+    auto *grid = qobject_cast<QGridLayout *>(box.layout());
+    if (!grid)
+        return;
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + CaptionChrome;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 } // namespace
 
 DesktopDialogs::DesktopDialogs(QString appTitle) : m_appTitle(std::move(appTitle)) {}
@@ -33,6 +52,7 @@ DesktopDialogs::DesktopDialogs(QString appTitle) : m_appTitle(std::move(appTitle
 void DesktopDialogs::showMessage(QWidget *owner, const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, m_appTitle, text, QMessageBox::Ok, owner);
+    leaveRoomForCaption(box);
     box.exec();
 }
 
@@ -40,6 +60,7 @@ int DesktopDialogs::messageBox(QWidget *owner, const QString &text, const QStrin
                                int flags)
 {
     QMessageBox box(iconFor(flags), caption, text, QMessageBox::NoButton, owner);
+    leaveRoomForCaption(box);
     if ((flags & ButtonMask) == YesNoButtons) {
         QPushButton *yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
         QPushButton *no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
@@ -56,6 +77,7 @@ int DesktopDialogs::messageBox(QWidget *owner, const QString &text, const QStrin
 void DesktopDialogs::showError(QWidget *owner, const QString &text)
 {
     QMessageBox box(QMessageBox::Critical, m_appTitle, errorBoxText(text), QMessageBox::Ok, owner);
+    leaveRoomForCaption(box);
     box.exec();
 }
 
