@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <exception>
 
 using namespace Qt::StringLiterals;
@@ -45,6 +47,11 @@ int runClient(int argc, char **argv)
             return *status;
     }
     installFontSubstitutes();
+    // Qt's own texts (the colour picker, the edit boxes' context menu) in the language of
+    // the rest of the program; without the translation files they stay in English.
+    QTranslator qtTexts;
+    if (qtTexts.load(u"qtbase_ja"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
     // The picture of the window, the tray icon and the desktop entry "mirevo.desktop".
     QApplication::setWindowIcon(SystemTrayIcon::pictureIcon(TrayIcon::Picture::Application));
     QGuiApplication::setDesktopFileName(u"mirevo"_s);
