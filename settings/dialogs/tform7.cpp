@@ -6,6 +6,7 @@
 #include "settings/settingsstore.h"
 #include "ui_tform7.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QScreen>
@@ -38,6 +39,16 @@ void TForm7::showModal(QWidget *owner, Dialogs &dialogs, LiveSettings &live,
 }
 
 void TForm7::reject() {}
+
+// The gate asks the window manager for no minimise function, but some (openbox) offer it
+// anyway. A minimised gate would be lost: the tray is blocked while it is open, and the
+// desktop may have no task bar to bring it back. So it comes straight back.
+void TForm7::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        QMetaObject::invokeMethod(this, &QWidget::showNormal, Qt::QueuedConnection);
+}
 
 // The prohibition sign; the place stays empty when the picture is not built in.
 void TForm7::loadPicture()

@@ -30,6 +30,7 @@ public:
 
 protected:
     void reject() override; // neither Escape nor a close request leaves the gate
+    void changeEvent(QEvent *event) override; // nor does minimising it
 
 private:
     void FormCreate();
