@@ -16,6 +16,7 @@ packages=(
   fonts-ipafont-gothic fonts-noto-cjk
   iproute2 util-linux procps
   xvfb xauth x11-utils imagemagick trayer xdotool
+  qt6-translations-l10n
 )
 
 as_root() {
