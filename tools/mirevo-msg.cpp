@@ -4,18 +4,16 @@
 
 #include "net/tnmmsg.h"
 #include "net/tnmmsgserv.h"
+#include "platform/unixsignalwatcher.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QSocketNotifier>
 #include <QTextStream>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
 #include <sys/resource.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -100,14 +98,6 @@ int send(const QStringList &arguments)
     return 0;
 }
 
-int stopPipe[2] = {-1, -1};
-
-void onStopSignal(int)
-{
-    const char byte = 1;
-    (void)!::write(stopPipe[1], &byte, 1);
-}
-
 int listen(const QStringList &arguments)
 {
     QCommandLineParser parser;
@@ -128,15 +118,10 @@ int listen(const QStringList &arguments)
     if (parser.isSet(bind) && !address.setAddress(parser.value(bind)))
         return fail(u"not an address: %1"_s.arg(parser.value(bind)));
 
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, stopPipe) < 0)
+    UnixSignalWatcher stopSignals({SIGINT, SIGTERM});
+    if (!stopSignals.isValid())
         return fail(u"cannot set up signal handling"_s);
-    struct sigaction action{};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
-    QSocketNotifier stopNotifier(stopPipe[0], QSocketNotifier::Read);
-    QObject::connect(&stopNotifier, &QSocketNotifier::activated, qApp, &QCoreApplication::quit);
+    QObject::connect(&stopSignals, &UnixSignalWatcher::received, qApp, &QCoreApplication::quit);
 
     // Idle peers each hold a descriptor: allow as many as the system lets this process have.
     if (rlimit files{}; ::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {

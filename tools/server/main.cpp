@@ -3,11 +3,12 @@
 
 #include "duration.h"
 #include "presenceserver.h"
-#include "signalwatcher.h"
+#include "platform/unixsignalwatcher.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -84,7 +85,7 @@ int main(int argc, char *argv[]) {
     options.replyFrom = parser.value(fromOption);
 
     QTextStream out(stdout);
-    SignalWatcher watcher;
+    UnixSignalWatcher watcher({SIGTERM, SIGINT});
     if (!watcher.isValid())
         return fail(QStringLiteral("cannot watch for SIGTERM"));
     PresenceServer server(options, out);
@@ -94,8 +95,9 @@ int main(int argc, char *argv[]) {
         return 1;
     }
 
-    QObject::connect(&watcher, &SignalWatcher::terminationRequested, &server,
-                     &PresenceServer::stop);
+    QObject::connect(&watcher, &UnixSignalWatcher::received, &server, [&server](int signal) {
+        server.stop(signal == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM"));
+    });
     QObject::connect(&server, &PresenceServer::stopped, &app, &QCoreApplication::quit);
     return QCoreApplication::exec();
 }
