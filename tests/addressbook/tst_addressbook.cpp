@@ -1,13 +1,12 @@
 #include "addressbook/tform6.h"
 #include "settings/settingsstore.h"
 #include "support/fakedialogs.h"
+#include "support/settingsfixture.h"
 
-#include <QDir>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QtTest/QtTest>
 
 #include <optional>
@@ -59,49 +58,13 @@ private:
     rlimit m_saved{};
 };
 
-// A private configuration folder: XDG_CONFIG_HOME points into a temporary folder, so
-// every store the dialog opens (and the autostart entry) lives there.
-class PrivateConfig {
-public:
-    PrivateConfig() { qputenv("XDG_CONFIG_HOME", m_home.path().toUtf8()); }
-
-    QString path() const { return m_home.path(); }
-
-    void clear()
-    {
-        QDir(m_home.path()).removeRecursively();
-        QDir().mkpath(m_home.path());
-    }
-
-    static void store(const QString &section, const QString &name, const QString &text)
-    {
-        SettingsStore store;
-        store.writeText(section, name, text);
-        store.close();
-    }
-
-    // The stored text of a value, or nothing when it is missing.
-    static std::optional<QString> stored(const QString &section, const QString &name)
-    {
-        const QString missing = QStringLiteral("\u0001missing");
-        SettingsStore store;
-        const QString text = store.readText(section, name, missing);
-        if (text == missing)
-            return std::nullopt;
-        return text;
-    }
-
-private:
-    QTemporaryDir m_home;
-};
-
 } // namespace
 
 class TestAddressBook : public QObject {
     Q_OBJECT
 
 private:
-    PrivateConfig m_settings;
+    SettingsFixture m_settings;
     FakeDialogs m_dialogs;
     QList<Destination> m_destinations;
 
@@ -176,7 +139,7 @@ private Q_SLOTS:
 
         button(form, "Button2")->click();
         QVERIFY(!button(form, "Button2")->isEnabled());
-        QCOMPARE(m_settings.stored(QStringLiteral("F6"), valueName(number)), QStringLiteral("x"));
+        QCOMPARE(m_settings.storedValue(QStringLiteral("F6"), valueName(number)), QStringLiteral("x"));
         QVERIFY(form->isVisible());
         closeAndWait(form);
     }
@@ -191,7 +154,7 @@ private Q_SLOTS:
 
         for (int number = 1; number <= 30; ++number) {
             const QString expected = number == 14 ? QStringLiteral("192.168.0.4") : QString();
-            QCOMPARE(m_settings.stored(QStringLiteral("F6"), valueName(number)), expected);
+            QCOMPARE(m_settings.storedValue(QStringLiteral("F6"), valueName(number)), expected);
         }
         QVERIFY(m_dialogs.shown.isEmpty());
         closeAndWait(form);
@@ -232,8 +195,8 @@ private Q_SLOTS:
         QCOMPARE(m_destinations.size(), 1);
         QCOMPARE(m_destinations.first(), Destination(QStringLiteral("edited.host"), QStringLiteral("edited name")));
         QTRY_VERIFY(form.isNull());
-        QCOMPARE(m_settings.stored(QStringLiteral("F6"), valueName(entry)), QStringLiteral("stored %1").arg(entry));
-        QCOMPARE(m_settings.stored(QStringLiteral("F6"), valueName(10 + entry)),
+        QCOMPARE(m_settings.storedValue(QStringLiteral("F6"), valueName(entry)), QStringLiteral("stored %1").arg(entry));
+        QCOMPARE(m_settings.storedValue(QStringLiteral("F6"), valueName(10 + entry)),
                  QStringLiteral("stored %1").arg(10 + entry));
     }
 
@@ -254,12 +217,12 @@ private Q_SLOTS:
 
         const QList<int> order = storeOrder();
         qsizetype written = 0;
-        while (written < order.size() && m_settings.stored(QStringLiteral("F6"), valueName(order[written])).has_value())
+        while (written < order.size() && m_settings.storedValue(QStringLiteral("F6"), valueName(order[written])).has_value())
             ++written;
         QVERIFY2(written > 0 && written < order.size(), qPrintable(QString::number(written)));
         QCOMPARE(m_dialogs.shown.first().text, QStringLiteral("'%1' の設定に失敗しました").arg(valueName(order[written])));
         for (qsizetype i = 0; i < order.size(); ++i) {
-            const auto stored = m_settings.stored(QStringLiteral("F6"), valueName(order[i]));
+            const auto stored = m_settings.storedValue(QStringLiteral("F6"), valueName(order[i]));
             QCOMPARE(stored, i < written ? std::optional(form->field(order[i])->text()) : std::nullopt);
         }
         closeAndWait(form);

@@ -4,7 +4,7 @@
 
 #include "app/hold.h"
 #include "app/tform1.h"
-#include "dialogs/settingsfixture.h"
+#include "support/settingsfixture.h"
 #include "support/fakedialogs.h"
 #include "support/fakeosqueries.h"
 #include "support/faketray.h"

@@ -1,59 +1,23 @@
 #include "platform/autostart.h"
 #include "settings/dialogs/tform4.h"
-#include "settings/settingsstore.h"
 #include "support/fakedialogs.h"
+#include "support/settingsfixture.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QtTest/QtTest>
 
 #include <optional>
 
-// A private configuration folder: XDG_CONFIG_HOME points into a temporary folder, so
-// every store the dialog opens (and the autostart entry) lives there.
-class PrivateConfig {
-public:
-    PrivateConfig() { qputenv("XDG_CONFIG_HOME", m_home.path().toUtf8()); }
-
-    QString path() const { return m_home.path(); }
-
-    void clear()
-    {
-        QDir(m_home.path()).removeRecursively();
-        QDir().mkpath(m_home.path());
-    }
-
-    static void store(const QString &section, const QString &name, const QString &text)
-    {
-        SettingsStore store;
-        store.writeText(section, name, text);
-        store.close();
-    }
-
-    // The stored text of a value, or nothing when it is missing.
-    static std::optional<QString> stored(const QString &section, const QString &name)
-    {
-        const QString missing = QStringLiteral("\u0001missing");
-        SettingsStore store;
-        const QString text = store.readText(section, name, missing);
-        if (text == missing)
-            return std::nullopt;
-        return text;
-    }
-
-private:
-    QTemporaryDir m_home;
-};
 
 class TestForm4 : public QObject {
     Q_OBJECT
 
 private:
-    PrivateConfig m_settings;
+    SettingsFixture m_settings;
     FakeDialogs m_dialogs;
     QList<int> m_terminations;
     QStringList m_boxesAtTermination;
@@ -85,7 +49,7 @@ private:
         QTRY_VERIFY(form.isNull());
     }
 
-    std::optional<QString> storedChoice() const { return m_settings.stored(QStringLiteral("F4"), QStringLiteral("RG")); }
+    std::optional<QString> storedChoice() const { return m_settings.storedValue(QStringLiteral("F4"), QStringLiteral("RG")); }
 
 private Q_SLOTS:
     void init()

@@ -1,7 +1,7 @@
 #include "settings/dialogs/tform7.h"
 #include "settings/livesettings.h"
-#include "settingsfixture.h"
 #include "support/fakedialogs.h"
+#include "support/settingsfixture.h"
 
 #include <QGuiApplication>
 #include <QLabel>

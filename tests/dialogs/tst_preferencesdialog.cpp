@@ -1,7 +1,7 @@
 #include "settings/dialogs/tform3.h"
 #include "settings/livesettings.h"
-#include "settingsfixture.h"
 #include "support/fakedialogs.h"
+#include "support/settingsfixture.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

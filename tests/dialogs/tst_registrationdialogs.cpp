@@ -1,7 +1,7 @@
 #include "settings/dialogs/tform5.h"
 #include "settings/dialogs/tform8.h"
-#include "settingsfixture.h"
 #include "support/fakedialogs.h"
+#include "support/settingsfixture.h"
 
 #include <QCheckBox>
 #include <QLabel>

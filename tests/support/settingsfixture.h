@@ -1,6 +1,6 @@
 #pragma once
-// A private settings file for dialog tests: XDG_CONFIG_HOME points into a temporary
-// folder, so every SettingsStore the dialogs open uses it.
+// A private configuration folder for tests: XDG_CONFIG_HOME points into a temporary
+// folder, so every SettingsStore the code opens (and the autostart entry) lives there.
 
 #include "settings/settingsstore.h"
 
@@ -10,10 +10,14 @@
 #include <QTemporaryDir>
 #include <QtTest/QTest>
 
+#include <optional>
+
 class SettingsFixture {
 public:
     SettingsFixture() { qputenv("XDG_CONFIG_HOME", m_home.path().toUtf8()); }
 
+    // The private folder that XDG_CONFIG_HOME names.
+    QString path() const { return m_home.path(); }
     QString filePath() const { return SettingsStore::defaultFilePath(); }
 
     // Starts from a store that holds nothing.
@@ -54,6 +58,25 @@ public:
     {
         SettingsStore store(filePath());
         return store.readText(section, name, missing());
+    }
+
+    // The stored text of a value, or nothing when it is missing.
+    static std::optional<QString> storedValue(const QString &section, const QString &name)
+    {
+        const QString absent = QStringLiteral("\u0001missing");
+        SettingsStore store;
+        const QString text = store.readText(section, name, absent);
+        if (text == absent)
+            return std::nullopt;
+        return text;
+    }
+
+    // Stores one value through the store itself, as the program would.
+    static void store(const QString &section, const QString &name, const QString &text)
+    {
+        SettingsStore store;
+        store.writeText(section, name, text);
+        store.close();
     }
 
 private:
