@@ -25,35 +25,31 @@ public:
     bool start(const QString &nearLink, const QString &nearAddress, const QString &nearMac,
                const QString &farLink, const QString &farAddress)
     {
-        m_sleeper.start(QStringLiteral("unshare"), {QStringLiteral("-n"), QStringLiteral("sleep"),
-                                                    QStringLiteral("600")});
-        if (!m_sleeper.waitForStarted())
-            return false;
-        const QString pid = QString::number(m_sleeper.processId());
-        // unshare has made the namespace once the process runs sleep.
-        if (!QTest::qWaitFor([&] { return run({QStringLiteral("nsenter"), QStringLiteral("-t"), pid,
-                                                QStringLiteral("-n"), QStringLiteral("true")})
-                                             && !sameNamespaceAsUs(); }))
-            return false;
         const QString ip = QStringLiteral("ip");
-        return run({ip, QStringLiteral("link"), QStringLiteral("add"), nearLink, QStringLiteral("address"), nearMac, QStringLiteral("type"),
-                    QStringLiteral("veth"), QStringLiteral("peer"), QStringLiteral("name"), farLink, QStringLiteral("netns"), pid})
+        return startSleeper()
+               && run({ip, QStringLiteral("link"), QStringLiteral("add"), nearLink, QStringLiteral("address"), nearMac, QStringLiteral("type"),
+                       QStringLiteral("veth"), QStringLiteral("peer"), QStringLiteral("name"), farLink, QStringLiteral("netns"), pid()})
                && run({ip, QStringLiteral("addr"), QStringLiteral("add"), nearAddress, QStringLiteral("dev"), nearLink})
-               && run({ip, QStringLiteral("link"), QStringLiteral("set"), nearLink, QStringLiteral("up")})
-               && run(inside({ip, QStringLiteral("link"), QStringLiteral("set"), QStringLiteral("lo"), QStringLiteral("up")}))
-               && run(inside({ip, QStringLiteral("addr"), QStringLiteral("add"), farAddress, QStringLiteral("dev"), farLink}))
-               && run(inside({ip, QStringLiteral("link"), QStringLiteral("set"), farLink, QStringLiteral("up")}))
-               && QTest::qWaitFor([&] {
-                      return QNetworkInterface::interfaceFromName(nearLink).flags().testFlag(
-                          QNetworkInterface::IsRunning);
-                  });
+               && bringUp(nearLink, farLink, farAddress);
+    }
+
+    // As start(), with the near end a port of the existing bridge `bridge` instead of an
+    // address of its own: several namespaces joined to one bridge share one segment.
+    bool startOnBridge(const QString &bridge, const QString &nearLink, const QString &farLink,
+                       const QString &farAddress)
+    {
+        const QString ip = QStringLiteral("ip");
+        return startSleeper()
+               && run({ip, QStringLiteral("link"), QStringLiteral("add"), nearLink, QStringLiteral("type"), QStringLiteral("veth"),
+                       QStringLiteral("peer"), QStringLiteral("name"), farLink, QStringLiteral("netns"), pid()})
+               && run({ip, QStringLiteral("link"), QStringLiteral("set"), nearLink, QStringLiteral("master"), bridge})
+               && bringUp(nearLink, farLink, farAddress);
     }
 
     // The command as it runs in the far namespace.
     QStringList inside(const QStringList &command) const
     {
-        return QStringList{QStringLiteral("nsenter"), QStringLiteral("-t"),
-                           QString::number(m_sleeper.processId()), QStringLiteral("-n")}
+        return QStringList{QStringLiteral("nsenter"), QStringLiteral("-t"), pid(), QStringLiteral("-n")}
                + command;
     }
 
@@ -67,6 +63,37 @@ public:
     }
 
 private:
+    QString pid() const { return QString::number(m_sleeper.processId()); }
+
+    bool startSleeper()
+    {
+        m_sleeper.start(QStringLiteral("unshare"), {QStringLiteral("-n"), QStringLiteral("sleep"),
+                                                    QStringLiteral("600")});
+        if (!m_sleeper.waitForStarted())
+            return false;
+        // unshare has made the namespace once the process runs sleep.
+        return QTest::qWaitFor([&] {
+            return run({QStringLiteral("nsenter"), QStringLiteral("-t"), pid(), QStringLiteral("-n"),
+                        QStringLiteral("true")})
+                   && !sameNamespaceAsUs();
+        });
+    }
+
+    // The far end gets its address; then both ends go up. A veth end has a carrier only
+    // while its peer is up too, so the running near end shows that the far one is usable.
+    bool bringUp(const QString &nearLink, const QString &farLink, const QString &farAddress)
+    {
+        const QString ip = QStringLiteral("ip");
+        return run({ip, QStringLiteral("link"), QStringLiteral("set"), nearLink, QStringLiteral("up")})
+               && run(inside({ip, QStringLiteral("link"), QStringLiteral("set"), QStringLiteral("lo"), QStringLiteral("up")}))
+               && run(inside({ip, QStringLiteral("addr"), QStringLiteral("add"), farAddress, QStringLiteral("dev"), farLink}))
+               && run(inside({ip, QStringLiteral("link"), QStringLiteral("set"), farLink, QStringLiteral("up")}))
+               && QTest::qWaitFor([&] {
+                      return QNetworkInterface::interfaceFromName(nearLink).flags().testFlag(
+                          QNetworkInterface::IsRunning);
+                  });
+    }
+
     bool sameNamespaceAsUs() const
     {
         std::error_code failed;

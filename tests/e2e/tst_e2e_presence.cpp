@@ -1,8 +1,8 @@
-// The real client announces itself to the real presence server across a veth pair: the
+// The real client announces itself to the real presence server across veth pairs: the
 // server lists it while it runs and drops it when the client closes. The client is the
-// `mirevo` program on the offscreen platform in the test's namespace (10.66.0.2), the
-// server runs in a namespace of its own (10.66.0.1).
+// `mirevo` program on the offscreen platform; the server runs in a namespace of its own.
 
+#include "app/formfixture.h"
 #include "peernamespace.h"
 #include "settings/settingsstore.h"
 
@@ -54,6 +54,41 @@ bool catchesSigterm(qint64 pid)
     return false;
 }
 
+// A private settings folder and runtime folder for one client program.
+struct ClientHome {
+    QTemporaryDir home;
+    QString config() const { return home.filePath(u"config"_s); }
+    QString settingsFile() const { return config() + u"/Pemrod/Zantel/Quenlo.reg"_s; }
+    QProcessEnvironment environment() const
+    {
+        QDir().mkpath(home.filePath(u"runtime"_s));
+        QFile::setPermissions(home.filePath(u"runtime"_s),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        environment.insert(u"XDG_CONFIG_HOME"_s, config());
+        environment.insert(u"XDG_RUNTIME_DIR"_s, home.filePath(u"runtime"_s));
+        return environment;
+    }
+};
+
+// The participants of the latest list in the pane, as "NAME ADDRESS", in the list's order.
+// A list is the server's header line followed by one line per participant:
+// "Mirevo Server > 参加ユーザー 2 人 (...)", "  PC1  10.0.0.2  2024/05/01 09:00 から".
+QStringList latestList(const FormFixture &window)
+{
+    const QStringList lines = window.memoLines();
+    qsizetype header = lines.size();
+    while (header > 0 && !lines.at(header - 1).startsWith(u"Mirevo Server > 参加ユーザー"_s))
+        --header;
+    QStringList participants;
+    for (qsizetype i = header; i > 0 && i < lines.size() && lines.at(i).startsWith(u"  "_s); ++i) {
+        const QStringList fields = lines.at(i).trimmed().split(u"  "_s);
+        participants.append(fields.value(0) + u" "_s + fields.value(1));
+    }
+    return participants;
+}
+
 } // namespace
 
 class E2ePresenceTest : public QObject {
@@ -72,22 +107,15 @@ private Q_SLOTS:
         server.process.start(serve.first(), serve.mid(1));
         QTRY_VERIFY2(server.text.contains(u"listening on"_s), qPrintable(server.text));
 
-        QTemporaryDir home;
-        QVERIFY(home.isValid());
-        const QString config = home.filePath(u"config"_s);
+        ClientHome home;
+        QVERIFY(home.home.isValid());
         {
-            SettingsStore store(config + u"/Pemrod/Zantel/Quenlo.reg"_s);
+            SettingsStore store(home.settingsFile());
             store.writeText(u"F8"_s, u"HOST"_s, u"10.66.0.1"_s);
             store.writeFlag(u"F8"_s, u"CB"_s, true);
         }
-        QDir().mkpath(home.filePath(u"runtime"_s));
-        QFile::setPermissions(home.filePath(u"runtime"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         Output mirevo;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-        environment.insert(u"XDG_CONFIG_HOME"_s, config);
-        environment.insert(u"XDG_RUNTIME_DIR"_s, home.filePath(u"runtime"_s));
-        mirevo.process.setProcessEnvironment(environment);
+        mirevo.process.setProcessEnvironment(home.environment());
         mirevo.process.start(program(u"app/mirevo"_s), QStringList());
 
         const QString self = u"\"%1\" 10.66.0.2"_s.arg(QHostInfo::localHostName());
@@ -112,8 +140,97 @@ private Q_SLOTS:
         QCOMPARE(mirevo.process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(mirevo.process.exitCode(), 0);
         // The close saved the window's values before it announced the end.
-        SettingsStore store(config + u"/Pemrod/Zantel/Quenlo.reg"_s);
+        SettingsStore store(home.settingsFile());
         QCOMPARE(store.readText(u"F1"_s, u"FC"_s, QString()), u"clWindowText"_s);
+    }
+
+    // Three hosts on one segment, a bridge in the test's namespace: the server (10.67.0.1),
+    // client A here as a window of this process (10.67.0.2, "PC-A") and client B as the
+    // `mirevo` program in a namespace of its own (10.67.0.3, this machine's name). Both
+    // announce themselves, A asks, and the list arrives in A's pane; after B's close the
+    // next list holds A alone.
+    void participantsAcrossThreeHosts()
+    {
+        const QString ip = u"ip"_s;
+        QVERIFY(PeerNamespace::run({ip, u"link"_s, u"add"_s, u"lan0"_s, u"type"_s, u"bridge"_s}));
+        const auto removeBridge = qScopeGuard(
+            [&] { PeerNamespace::run({ip, u"link"_s, u"del"_s, u"lan0"_s}); });
+        QVERIFY(PeerNamespace::run({ip, u"addr"_s, u"add"_s, u"10.67.0.2/24"_s, u"dev"_s, u"lan0"_s}));
+        QVERIFY(PeerNamespace::run({ip, u"link"_s, u"set"_s, u"lan0"_s, u"up"_s}));
+        PeerNamespace serverHost;
+        QVERIFY(serverHost.startOnBridge(u"lan0"_s, u"ls0"_s, u"ls1"_s, u"10.67.0.1/24"_s));
+        PeerNamespace hostB;
+        QVERIFY(hostB.startOnBridge(u"lan0"_s, u"lb0"_s, u"lb1"_s, u"10.67.0.3/24"_s));
+
+        Output server;
+        const QStringList serve = serverHost.inside({program(u"tools/mirevo-server"_s)});
+        server.process.start(serve.first(), serve.mid(1));
+        QTRY_VERIFY2(server.text.contains(u"listening on"_s), qPrintable(server.text));
+
+        // B: the program, its store pointing at the server.
+        ClientHome homeB;
+        QVERIFY(homeB.home.isValid());
+        {
+            SettingsStore store(homeB.settingsFile());
+            store.writeText(u"F1"_s, u"MyName"_s, u"鈴木"_s);
+            store.writeText(u"F8"_s, u"HOST"_s, u"10.67.0.1"_s);
+            store.writeFlag(u"F8"_s, u"CB"_s, true);
+        }
+        Output clientB;
+        clientB.process.setProcessEnvironment(homeB.environment());
+        const QStringList runB = hostB.inside({program(u"app/mirevo"_s)});
+        clientB.process.start(runB.first(), runB.mid(1));
+        const QString nameB = QHostInfo::localHostName();
+        const QString announcedB = u"\"%1\" 10.67.0.3"_s.arg(nameB);
+        QTRY_VERIFY2_WITH_TIMEOUT(server.text.contains(u"connected "_s + announcedB),
+                                  qPrintable(server.text + clientB.text), 20000);
+
+        // A: a window of this process listening on port 6711, announcing itself at creation.
+        settingsHome().clear();
+        {
+            SettingsStore store;
+            store.writeText(u"F8"_s, u"HOST"_s, u"10.67.0.1"_s);
+            store.writeFlag(u"F8"_s, u"CB"_s, true);
+        }
+        FormFixture a(NetworkOptions{}, [](FormFixture &f) {
+            f.os.host = u"PC-A"_s;
+            f.os.address = u"10.67.0.2"_s;
+        });
+        QVERIFY(a.form->NMMSGServ1->isListening());
+        QVERIFY2(a.dialogs.shown.isEmpty(), qPrintable(a.dialogs.texts().join(u'\n')));
+        QTRY_VERIFY2(server.text.contains(u"connected \"PC-A\" 10.67.0.2"_s), qPrintable(server.text));
+
+        auto sorted = [](QStringList list) {
+            list.sort();
+            return list;
+        };
+        a.dialogs.answers = {Dialogs::Yes};
+        a.ui().Button5->click();
+        QTRY_COMPARE_WITH_TIMEOUT(sorted(latestList(a)),
+                                  sorted({u"PC-A 10.67.0.2"_s, nameB + u" 10.67.0.3"_s}), 20000);
+        QCOMPARE(a.ui().Edit3->text(), u"非通知"_s);
+
+        // B's session ends: its close sequence announces the close, and the program ends.
+        QTRY_VERIFY_WITH_TIMEOUT(catchesSigterm(clientB.process.processId()), 15000);
+        ::kill(pid_t(clientB.process.processId()), SIGTERM);
+        QTRY_VERIFY2_WITH_TIMEOUT(server.text.contains(u"disconnected "_s + announcedB),
+                                  qPrintable(server.text + clientB.text), 20000);
+        QVERIFY(clientB.process.waitForFinished(20000));
+        QCOMPARE(clientB.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(clientB.process.exitCode(), 0);
+
+        a.dialogs.answers = {Dialogs::Yes};
+        a.ui().Button5->click();
+        QTRY_COMPARE_WITH_TIMEOUT(latestList(a), QStringList{u"PC-A 10.67.0.2"_s}, 20000);
+        QVERIFY2(server.text.contains(u"query from 10.67.0.2 answered (1 in the list)"_s),
+                 qPrintable(server.text));
+
+        // A closes as well and leaves the list.
+        QSignalSpy closed(a.form.get(), &TForm1::mainWindowClosed);
+        a.form->show();
+        a.ui().Exit2->trigger();
+        QCOMPARE(closed.size(), 1);
+        QTRY_VERIFY2(server.text.contains(u"disconnected \"PC-A\" 10.67.0.2"_s), qPrintable(server.text));
     }
 };
 

@@ -3,6 +3,7 @@
 // The cases that must answer a box run on an Xvfb of their own and press keys with xdotool.
 
 #include "net/tnmmsg.h"
+#include "settings/settingsstore.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -179,6 +180,43 @@ private Q_SLOTS:
         QCOMPARE(exitStatusOf(client), 0);
         QVERIFY(closeSequenceWroteSettings());
         QVERIFY(!listenerAnswers());
+    }
+
+    // Runs the client from start to a SIGTERM close and returns what the close stored in
+    // section F1 (an empty list when the run failed).
+    QStringList runOnce()
+    {
+        QProcess client;
+        if (!startListening(client))
+            return {};
+        ::kill(pid_t(client.processId()), SIGTERM);
+        if (exitStatusOf(client) != 0)
+            return {};
+        SettingsStore store(settingsFile());
+        QStringList stored;
+        for (const QString &name : {u"FC"_s, u"BK"_s, u"CB"_s, u"F"_s, u"CB3"_s, u"X"_s, u"Y"_s})
+            stored.append(name + u"="_s + store.readText(u"F1"_s, name, u"(missing)"_s));
+        return stored;
+    }
+
+    // A restart with nothing moved: the first close stores the defaults and the window's
+    // place, the next run opens there and stores the same. A place stored elsewhere (as
+    // by a window that was moved) is kept the same way.
+    void restartKeepsTheStoredValues()
+    {
+        QFile::remove(settingsFile());
+        const QStringList first = runOnce();
+        QCOMPARE(first.mid(0, 5), (QStringList{u"FC=clWindowText"_s, u"BK=clWindow"_s, u"CB=0"_s,
+                                               u"F=9"_s, u"CB3=-1"_s}));
+        QVERIFY2(first.size() == 7 && first.filter(u"(missing)"_s).isEmpty(), qPrintable(first.join(u' ')));
+        QCOMPARE(runOnce(), first);
+
+        {
+            SettingsStore store(settingsFile());
+            store.writeInteger(u"F1"_s, u"X"_s, 40);
+            store.writeInteger(u"F1"_s, u"Y"_s, 30);
+        }
+        QCOMPARE(runOnce(), first.mid(0, 5) + QStringList({u"X=40"_s, u"Y=30"_s}));
     }
 
     void killedCopysMarkerIsTakenOver()
