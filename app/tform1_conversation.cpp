@@ -94,8 +94,9 @@ void TForm1::NMMsg1Connect()
 void TForm1::NMMsg1Discnnect()
 {
     showStatusText(u"相手との接続が終了しました"_s);
-    // The text must be on screen before the window stops for the pause.
-    ui->StatusBar1->repaint();
+    // The text must be on screen before the window stops for the pause, and so must the
+    // rest of the window: a box closed just before would otherwise stay on its picture.
+    repaint();
     m_services.hold.hold(2000ms);
     showStatusNormal();
 }
