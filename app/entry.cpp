@@ -7,6 +7,7 @@
 #include "app/tform1.h"
 #include "platform/desktopdialogs.h"
 #include "platform/linuxosqueries.h"
+#include "platform/openfilelimit.h"
 
 #include <QApplication>
 #include <QFont>
@@ -40,6 +41,7 @@ int runClient(int argc, char **argv)
     // The marker is held until the process ends.
     SingleInstance instance;
     QApplication app(argc, argv);
+    raiseOpenFileLimit();
     {
         // Before the title is set: the notice is captioned with the program's name.
         DesktopDialogs early(QCoreApplication::applicationName());

@@ -4,6 +4,7 @@
 
 #include "net/tnmmsg.h"
 #include "net/tnmmsgserv.h"
+#include "platform/openfilelimit.h"
 #include "platform/unixsignalwatcher.h"
 
 #include <QCommandLineParser>
@@ -13,7 +14,6 @@
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
-#include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
 
@@ -123,11 +123,7 @@ int listen(const QStringList &arguments)
         return fail(u"cannot set up signal handling"_s);
     QObject::connect(&stopSignals, &UnixSignalWatcher::received, qApp, &QCoreApplication::quit);
 
-    // Idle peers each hold a descriptor: allow as many as the system lets this process have.
-    if (rlimit files{}; ::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
-        files.rlim_cur = files.rlim_max;
-        ::setrlimit(RLIMIT_NOFILE, &files);
-    }
+    raiseOpenFileLimit();
 
     TNMMSGServ server;
     server.Port = *listenPort;

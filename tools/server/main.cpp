@@ -3,6 +3,7 @@
 
 #include "duration.h"
 #include "presenceserver.h"
+#include "platform/openfilelimit.h"
 #include "platform/unixsignalwatcher.h"
 
 #include <QCommandLineParser>
@@ -23,6 +24,7 @@ std::optional<quint16> parsePort(const QString &text) {
 
 int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
+    raiseOpenFileLimit();
     QCoreApplication::setApplicationName(QStringLiteral("mirevo-server"));
 
     QCommandLineParser parser;
