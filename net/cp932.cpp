@@ -45,6 +45,23 @@ std::optional<char32_t> firstUnencodable(QStringView text)
     return std::nullopt;
 }
 
+// Characters that Japanese input on Linux produces in their JIS X 0208 form, while CP932
+// carries the same character under another code point (WAVE DASH as FULLWIDTH TILDE, and
+// so on). They are sent as CP932's form, which is what Windows peers show for them.
+char16_t cp932Form(char16_t u)
+{
+    switch (u) {
+    case 0x301C: return 0xFF5E; // 〜 -> ～
+    case 0x2016: return 0x2225; // ‖ -> ∥
+    case 0x2212: return 0xFF0D; // − -> －
+    case 0x00A2: return 0xFFE0; // ¢ -> ￠
+    case 0x00A3: return 0xFFE1; // £ -> ￡
+    case 0x00AC: return 0xFFE2; // ¬ -> ￢
+    case 0x2014: return 0x2015; // — -> ―
+    default: return u;
+    }
+}
+
 bool isLeadByte(uchar b)
 {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
@@ -90,8 +107,11 @@ QString decodeCarefully(QByteArrayView bytes)
 
 } // namespace
 
-Encoded encode(const QString &text)
+Encoded encode(const QString &original)
 {
+    QString text = original;
+    for (QChar &c : text)
+        c = QChar(cp932Form(c.unicode()));
     Encoded result;
     result.bytes.reserve(text.size() * 2);
     bool ok = true;

@@ -34,6 +34,31 @@ private Q_SLOTS:
         QCOMPARE(cp932::decode(bytes), text);
     }
 
+    // The JIS forms that Linux input methods type go out as CP932's forms of the same
+    // characters, and come back in those forms.
+    void jisFormsSentAsCp932_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("received");
+        QTest::newRow("wave dash") << u"1〜2"_s << "1\x81\x60" "2"_ba << u"1～2"_s;
+        QTest::newRow("double vertical line") << u"‖"_s << "\x81\x61"_ba << u"∥"_s;
+        QTest::newRow("minus sign") << u"−5"_s << "\x81\x7c" "5"_ba << u"－5"_s;
+        QTest::newRow("cent, pound, not") << u"¢£¬"_s << "\x81\x91\x81\x92\x81\xca"_ba << u"￠￡￢"_s;
+        QTest::newRow("em dash") << u"—"_s << "\x81\x5c"_ba << u"―"_s;
+    }
+
+    void jisFormsSentAsCp932()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, received);
+        const cp932::Encoded encoded = cp932::encode(typed);
+        QVERIFY(!encoded.unencodable);
+        QCOMPARE(encoded.bytes, bytes);
+        QCOMPARE(cp932::decode(bytes), received);
+    }
+
     void unencodable_data()
     {
         QTest::addColumn<QString>("text");
