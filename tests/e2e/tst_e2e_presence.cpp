@@ -124,6 +124,8 @@ private Q_SLOTS:
         Output listener;
         listener.process.start(program(u"tools/mirevo-msg"_s), {u"listen"_s, u"--port"_s, u"6712"_s});
         QVERIFY(listener.process.waitForStarted());
+        // The list is sent once, so the listener must be bound before the query goes out.
+        QTRY_VERIFY2(listener.text.contains(u"listening on"_s), qPrintable(listener.text));
         QVERIFY(PeerNamespace::run({program(u"tools/mirevo-msg"_s), u"send"_s, u"--from"_s,
                                     u"10.66.0.2"_s, u"10.66.0.1"_s, u"0"_s}));
         QTRY_VERIFY2_WITH_TIMEOUT(listener.text.contains(QHostInfo::localHostName())
