@@ -1,6 +1,6 @@
 #include "participantlist.h"
 
-#include <QStringEncoder>
+#include "net/cp932.h"
 
 namespace {
 constexpr qsizetype maxNameChars = 64;
@@ -37,16 +37,13 @@ QString wireSafeLine(const QString &text) {
             safe += u'?';
             continue;
         }
-        QStringEncoder encoder("windows-31j");
-        const QByteArray bytes = encoder.encode(ch);
-        safe += encoder.hasError() || bytes.isEmpty() ? QStringLiteral("?") : ch;
+        safe += cp932::encode(ch).unencodable ? QStringLiteral("?") : ch;
     }
     return safe;
 }
 
 int wireSize(const QString &text) {
-    QStringEncoder encoder("windows-31j");
-    return int(QByteArray(encoder.encode(text)).size());
+    return int(cp932::encode(text).bytes.size());
 }
 
 QStringList formatParticipantList(const QList<Participant> &participants, const QDateTime &now,
