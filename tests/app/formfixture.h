@@ -10,6 +10,7 @@
 #include "support/faketray.h"
 #include "ui_tform1.h"
 
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QStringList>
@@ -75,6 +76,13 @@ struct FormFixture {
                          [this](const QString &text) { statuses.append(text); });
     }
     Ui::TForm1 &ui() const { return *form->ui; }
+    // Closes through the tray menu's "終了", which asks nothing; true when the window closed.
+    bool closeWindow() const
+    {
+        QSignalSpy closed(form.get(), &TForm1::mainWindowClosed);
+        form->ui->Exit2->trigger();
+        return closed.size() == 1;
+    }
     QString status() const { return form->ui->StatusBar1->currentMessage(); }
     QStringList memoLines() const
     {

@@ -14,9 +14,7 @@ const QString FactoryCaption = u"Mirevo For Windows LOAD DEFAULT!!"_s;
 
 QString storedAfterClose(FormFixture &f, const QString &name)
 {
-    QSignalSpy closed(f.form.get(), &TForm1::mainWindowClosed);
-    f.ui().Exit2->trigger();
-    if (closed.size() != 1)
+    if (!f.closeWindow())
         return u"(not closed)"_s;
     return settingsHome().stored(u"F1"_s, name);
 }

@@ -56,13 +56,6 @@ void asPC1(FormFixture &f)
     f.os.address = u"10.0.0.2"_s;
 }
 
-bool closeWindow(FormFixture &f)
-{
-    QSignalSpy closed(f.form.get(), &TForm1::mainWindowClosed);
-    f.ui().Exit2->trigger();
-    return closed.size() == 1;
-}
-
 } // namespace
 
 class Form1PresenceTest : public QObject {
@@ -92,7 +85,7 @@ private Q_SLOTS:
         QCOMPARE(f.hold.holds.size(), linkOn ? 1 : 0);
         QCOMPARE(f.status(), QString());
         f.form->show();
-        QVERIFY(closeWindow(f));
+        QVERIFY(f.closeWindow());
         QTEST(server.messages(), "atClose");
         QVERIFY(f.dialogs.shown.isEmpty());
     }
@@ -138,14 +131,14 @@ private Q_SLOTS:
         for (int attempt = 0; attempt < 2; ++attempt) {
             settingsHome().clear();
             f.dialogs.shown.clear();
-            QVERIFY(!closeWindow(f));
+            QVERIFY(!f.closeWindow());
             QVERIFY(f.form->isVisible());
             QCOMPARE(settingsHome().stored(u"F1"_s, u"FC"_s), u"clWindowText"_s);
             QCOMPARE(f.dialogs.shown.last().kind, ShownBox::Error);
         }
         // Once the link is off, the close goes through.
         f.form->Live.ServerLinkEnabled = false;
-        QVERIFY(closeWindow(f));
+        QVERIFY(f.closeWindow());
     }
 
     void participantsQuery_data()

@@ -54,13 +54,6 @@ QStringList namesInFile(const QString &section)
     return names;
 }
 
-bool closeWindow(FormFixture &f)
-{
-    QSignalSpy closed(f.form.get(), &TForm1::mainWindowClosed);
-    f.ui().Exit2->trigger();
-    return closed.size() == 1;
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Stored)
@@ -104,7 +97,7 @@ private Q_SLOTS:
             f.form->move(f.form->pos() + QPoint(31, 17));
             place = f.form->pos();
             f.ui().ComboBox3->setEditText(u"pc02"_s);
-            QVERIFY(closeWindow(f));
+            QVERIFY(f.closeWindow());
         }
         QCOMPARE(namesInFile(F1), (QStringList{u"X"_s, u"Y"_s, u"CB3"_s, u"FC"_s, u"BK"_s,
                                                 u"CB"_s, u"F"_s}));
@@ -158,7 +151,7 @@ private Q_SLOTS:
         FormFixture f;
         QTEST(f.ui().ComboBox1->currentText(), "listShows");
         QTEST(f.ui().Memo1->font().pointSize(), "paneSize");
-        QVERIFY(closeWindow(f));
+        QVERIFY(f.closeWindow());
         QTEST(stored(F1, u"CB"_s), "writtenCB");
         QTEST(stored(F1, u"F"_s), "writtenF");
     }
@@ -184,7 +177,7 @@ private Q_SLOTS:
         QVERIFY(!live.NotifyOnReceipt);
         QVERIFY(live.SendOwnIp && live.ShowAfterNotice && live.StartInTray && live.WarnNoMac);
         QVERIFY(!live.PasswordOnPopup); // "yes" is no integer: the default
-        QVERIFY(closeWindow(f));
+        QVERIFY(f.closeWindow());
         QCOMPARE(stored(F1, u"FC"_s), u"clRed"_s);
         QCOMPARE(stored(F1, u"BK"_s), u"0x00563412"_s);
     }
@@ -213,7 +206,7 @@ private Q_SLOTS:
 
         f.form->show();
         QVERIFY(f.form->isVisible());
-        QVERIFY(closeWindow(f));
+        QVERIFY(f.closeWindow());
         QCOMPARE(stored(F1, u"FC"_s), u"clBlack"_s);
         QCOMPARE(stored(F1, u"BK"_s), u"clWindow"_s);
         QCOMPARE(stored(F1, u"F"_s), u"9"_s);
