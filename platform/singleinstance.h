@@ -13,7 +13,6 @@ public:
     // directory defaults to the user's runtime directory.
     explicit SingleInstance(const QString &directory = {});
     Result acquire();
-    QString lockFilePath() const { return m_path; }
 
 private:
     QString m_path;
